@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tessary needs (only the missing ones), builds
+# it, then starts it ("run", the default) or runs every test headless ("test").
+# Works as root, or as a normal user who may use sudo for the install step.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+what=${1:-run}
+build=${TESSARY_BUILD_DIR:-$here/build}
+
+mapfile -t wanted < <(grep -v -e '^#' -e '^[[:space:]]*$' "$here/scripts/debian-packages.txt")
+missing=()
+for p in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  as_root=()
+  [ "$(id -u)" -ne 0 ] && as_root=(sudo)
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" --parallel "$(nproc)"
+
+case "$what" in
+  run)
+    exec "$build/src/ui/tessary"
+    ;;
+  test)
+    cd "$build"
+    # Widget tests draw offscreen; no display is needed.
+    export QT_QPA_PLATFORM=offscreen
+    ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+    ;;
+  *)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac

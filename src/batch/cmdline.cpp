@@ -1,0 +1,131 @@
+#include "cmdline.h"
+
+#include "queueitem.h"
+
+#include <vector>
+
+namespace {
+
+struct Piece
+{
+    QString text;
+    bool quoted = false;
+};
+
+void Add(std::vector<Piece>& out, const QString& text, bool quoted = false)
+{
+    out.push_back({text, quoted});
+}
+
+void AddNumber(std::vector<Piece>& out, const char* option, int n)
+{
+    Add(out, QString::fromLatin1(option));
+    Add(out, QString::number(n));
+}
+
+const char* ChannelMode(TMode m)
+{
+    switch (m) {
+    case Joint_stereo: return "j";
+    case Stereo: return "s";
+    case Force: return "f";
+    case Mono: return "m";
+    case Auto: return "a";
+    default: return nullptr;
+    }
+}
+
+void AddEncoding(std::vector<Piece>& out, const TQueueItem& job)
+{
+    if (const char* m = ChannelMode(job.Mode())) {
+        Add(out, QStringLiteral("-m"));
+        Add(out, QString::fromLatin1(m));
+    }
+    AddNumber(out, "-q", job.Quality());
+
+    switch (job.Algorithm()) {
+    case CBR: AddNumber(out, "-b", job.ABitrate()); break;
+    case ABR: AddNumber(out, "--abr", job.ABitrate()); break;
+    case VBR:
+        Add(out, job.VBRNew() ? QStringLiteral("--vbr-new") : QStringLiteral("--vbr-old"));
+        AddNumber(out, "-V", job.VBRQuality());
+        AddNumber(out, "-b", job.MinBitrate());
+        AddNumber(out, "-B", job.MaxBitrate());
+        break;
+    default: break; // an out-of-range method adds nothing
+    }
+
+    if (job.Copyrighted())
+        Add(out, QStringLiteral("-c"));
+    if (job.NonOriginal())
+        Add(out, QStringLiteral("-o"));
+    if (job.CRCs())
+        Add(out, QStringLiteral("-p"));
+    if (job.KeepFreq())
+        Add(out, QStringLiteral("-k"));
+
+    static const char* const rates[] = {"48", "44.1", "32",     "24", "22.05",
+                                        "16", "12",   "11.025", "8"};
+    if (job.Frequency() >= 1 && job.Frequency() <= 9) {
+        Add(out, QStringLiteral("--resample"));
+        Add(out, QString::fromLatin1(rates[job.Frequency() - 1]));
+    }
+
+    if (!job.Id3v1() && !job.Id3v2())
+        return;
+    const std::pair<const char*, const QString*> texts[] = {
+        {"--tt", &job.Title()}, {"--ta", &job.Artist()}, {"--tl", &job.Album()},
+        {"--ty", &job.Year()},  {"--tc", &job.Comment()}};
+    for (const auto& [option, text] : texts) {
+        if (!text->isEmpty()) {
+            Add(out, QString::fromLatin1(option));
+            Add(out, *text, true);
+        }
+    }
+    if (job.Genre() < 148)
+        AddNumber(out, "--tg", job.Genre());
+    if (job.Track() > 0)
+        AddNumber(out, "--tn", job.Track());
+    if (job.Id3v1() && job.Id3v2())
+        Add(out, QStringLiteral("--add-id3v2"));
+    else if (job.Id3v1())
+        Add(out, QStringLiteral("--id3v1-only"));
+    else
+        Add(out, QStringLiteral("--id3v2-only"));
+}
+
+std::vector<Piece> Build(const TQueueItem& job, int mode)
+{
+    std::vector<Piece> out;
+    if (mode == 0)
+        AddEncoding(out, job);
+    else if (mode == 1)
+        Add(out, QStringLiteral("--decode"));
+    Add(out, job.InputFile(), true);
+    Add(out, job.OutputFile(), true);
+    return out;
+}
+
+} // namespace
+
+QString JobOptions(const TQueueItem& job, int mode)
+{
+    QString s;
+    for (const Piece& p : Build(job, mode)) {
+        if (!s.isEmpty())
+            s += u' ';
+        if (p.quoted)
+            s += u'"' + p.text + u'"';
+        else
+            s += p.text;
+    }
+    return s;
+}
+
+QStringList JobArguments(const TQueueItem& job, int mode)
+{
+    QStringList args;
+    for (const Piece& p : Build(job, mode))
+        args << p.text;
+    return args;
+}

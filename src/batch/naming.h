@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+class TQueueItem;
+class TNamingTree;
+struct ProgramSettings;
+
+// Output naming: folder and file name patterns with the codes %0 to %8.
+namespace Naming {
+
+enum class PatternKind { FileName, ArtistFolder, AlbumFolder };
+
+struct Counters
+{
+    int artistPosition = 0; // from 0
+    int albumPosition = 0;  // from 0
+};
+
+// Expands one pattern for a job. Unknown pairs are copied unchanged, "%%"
+// gives "%", and a lone "%" at the end is copied as "%".
+QString ExpandPattern(const QString& pattern, PatternKind kind, const TQueueItem& job,
+                      const Counters& counters);
+
+// "In two digits": a leading 0 below 10, numbers of 100 and more in full.
+QString TwoDigits(int n);
+
+// The source file's name without folder and extension ("%0").
+QString SourceBaseName(const QString& inputFile);
+
+} // namespace Naming
+
+// Forms the job's output path (and its track number when AutoTrack is set),
+// entering the job into the run's naming tree. Mode 0 gives ".mp3", mode 1
+// ".wav"; any other mode leaves OutputFile as it was. An empty target folder
+// means "next to the source file".
+void BuildOutputPath(TQueueItem& job, TNamingTree& tree, const ProgramSettings& settings,
+                     int mode);
+
+// Makes sure the folder exists, creating every missing level from the top.
+bool EnsureOutputDir(const QString& dir);

@@ -1,0 +1,2 @@
+#pragma once
+// Directory change watcher: to be written.

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "queueitem.h"
+
+#include <memory>
+#include <vector>
+
+// The ordered list of jobs; it owns them. Job i is line i of the queue list.
+class TQueue final
+{
+public:
+    TQueue() = default;
+    TQueue(const TQueue&) = delete;
+    TQueue& operator=(const TQueue&) = delete;
+
+    int Count() const { return int(m_items.size()); }
+    TQueueItem* Items(int i) const; // nullptr when i is out of range
+    TQueueItem* Add();
+    void Delete(int i); // out of range does nothing
+    void Clear() { m_items.clear(); }
+    // Moves the job at from to position to (both must be in range).
+    void Move(int from, int to);
+    int IndexOf(const TQueueItem* item) const;
+
+private:
+    std::vector<std::unique_ptr<TQueueItem>> m_items;
+};

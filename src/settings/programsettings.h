@@ -1,0 +1,37 @@
+#pragma once
+
+#include "jobtypes.h"
+
+#include <QString>
+
+// Program-wide options and the default compression settings for new jobs.
+// A plain record owned by the main window; no field is range-checked, since
+// it holds whatever the settings file or the preferences dialog gave it.
+struct ProgramSettings
+{
+    quint16 ABitrate = 128;
+    TInterval Frequency = 0;
+    quint16 MinBitrate = 32;
+    quint16 MaxBitrate = 320;
+    TInterval Quality = 5;
+    TInterval VBRQuality = 4;
+    bool KeepFreq = false;
+    TMode Mode = Default;
+    bool VBRNew = true;
+    TAlgorithm Algorithm = CBR;
+    bool Copyrighted = false;
+    bool CRCs = false;
+    bool NonOriginal = false;
+    QString TargetDirectory = DefaultTargetDirectory();
+    bool CreateSubFolders = false;
+    QString ArtistFolderFormat = QStringLiteral("%2");
+    QString AlbumFolderFormat = QStringLiteral("%4 - %3");
+    QString FileNameFormat = QStringLiteral("%0");
+    bool DeleteAfterProcess = false;
+    bool DeleteFromQueue = true;
+
+    // The user's music folder, else the home folder, ending in "/".
+    static QString DefaultTargetDirectory();
+
+    bool operator==(const ProgramSettings&) const = default;
+};

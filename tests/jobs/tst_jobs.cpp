@@ -1,0 +1,245 @@
+#include "genres.h"
+#include "queue.h"
+#include "testutil.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// Every field of a job as text, for whole-record comparisons.
+QStringList Fields(const TQueueItem* j)
+{
+    QStringList f{j->Title(), j->Artist(), j->Album(), j->Year(), j->Comment(),
+                  j->InputFile(), j->OutputFile(), j->OutputDir()};
+    for (int v : {int(j->Track()), int(j->Genre()), int(j->Id3v1()), int(j->Id3v2()),
+                  int(j->ABitrate()), int(j->Algorithm()), int(j->Frequency()),
+                  int(j->MinBitrate()), int(j->MaxBitrate()), int(j->Quality()),
+                  int(j->VBRQuality()), int(j->KeepFreq()), int(j->Mode()), int(j->VBRNew()),
+                  int(j->Copyrighted()), int(j->CRCs()), int(j->NonOriginal()), int(j->AutoTrack)})
+        f << QString::number(v);
+    return f;
+}
+} // namespace
+
+class TstJobs final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void newJobDefaults();
+    void bitrateSetters_data();
+    void bitrateSetters();
+    void year_data();
+    void year();
+    void inputFileMustExist();
+    void outputDirFollowsOutputFile_data();
+    void outputDirFollowsOutputFile();
+    void assignCopiesEverything();
+    void queueOwnsAndOrders();
+    void genreTable();
+};
+
+void TstJobs::newJobDefaults()
+{
+    TQueue q;
+    const TQueueItem* j = q.Add();
+    QVERIFY(j->Title().isEmpty() && j->Artist().isEmpty() && j->Album().isEmpty());
+    QVERIFY(j->Year().isEmpty() && j->Comment().isEmpty() && j->InputFile().isEmpty());
+    QVERIFY(j->OutputFile().isEmpty() && j->OutputDir().isEmpty());
+    QCOMPARE(j->Track(), 0);
+    QCOMPARE(j->Genre(), 255);
+    QVERIFY(!j->Id3v1() && !j->Id3v2());
+    QCOMPARE(j->ABitrate(), 128);
+    QCOMPARE(j->MinBitrate(), 32);
+    QCOMPARE(j->MaxBitrate(), 320);
+    QCOMPARE(j->Frequency(), 0);
+    QCOMPARE(j->Quality(), 5);
+    QCOMPARE(j->VBRQuality(), 4);
+    QCOMPARE(j->Mode(), Auto);
+    QCOMPARE(j->Algorithm(), CBR);
+    QVERIFY(j->VBRNew() && j->AutoTrack);
+    QVERIFY(!j->KeepFreq() && !j->Copyrighted() && !j->CRCs() && !j->NonOriginal());
+    QCOMPARE(j->Collection(), &q);
+    QCOMPARE(j->Index(), 0);
+}
+
+void TstJobs::bitrateSetters_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("24 is a job bitrate") << 24 << 24;
+    QTest::newRow("8") << 8 << 8;
+    QTest::newRow("320") << 320 << 320;
+    QTest::newRow("100 ignored") << 100 << 128;
+    QTest::newRow("0 ignored") << 0 << 128;
+    QTest::newRow("negative ignored") << -128 << 128;
+    QTest::newRow("65664 ignored, no narrowing") << 65664 << 128;
+}
+
+void TstJobs::bitrateSetters()
+{
+    QFETCH(int, value);
+    QFETCH(int, expected);
+    TQueue q;
+    TQueueItem* j = q.Add();
+    j->SetABitrate(value);
+    QCOMPARE(int(j->ABitrate()), expected);
+    // Min and max follow the same list, with no order enforced between them.
+    j->SetMinBitrate(320);
+    j->SetMaxBitrate(8);
+    QCOMPARE(j->MinBitrate(), 320);
+    QCOMPARE(j->MaxBitrate(), 8);
+    j->SetMinBitrate(value);
+    QCOMPARE(int(j->MinBitrate()), expected == 128 ? 320 : expected);
+}
+
+void TstJobs::year_data()
+{
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("expected"); // starting from "1999"
+    QTest::newRow("plain") << "2001" << "2001";
+    QTest::newRow("leading zero kept") << "0999" << "0999";
+    QTest::newRow("zero empties") << "0" << "";
+    QTest::newRow("zeros empty") << "00000" << "";
+    QTest::newRow("10000 empties") << "10000" << "";
+    QTest::newRow("modulo 65536") << "65537" << "65537";
+    QTest::newRow("65536 is zero") << "65536" << "";
+    QTest::newRow("plus sign") << "+2001" << "+2001";
+    QTest::newRow("minus wraps high") << "-1" << "";
+    QTest::newRow("not a number") << "abc" << "1999";
+    QTest::newRow("empty text") << "" << "1999";
+    QTest::newRow("blank around") << " 2001" << "1999";
+    QTest::newRow("sign alone") << "-" << "1999";
+    QTest::newRow("hex") << "0x10" << "1999";
+    QTest::newRow("beyond 64 bits") << "99999999999999999999" << "1999";
+    QTest::newRow("64-bit edge") << "9223372036854775807" << "";
+    QTest::newRow("cyrillic digits look-alike") << QString::fromUtf8("２００１") << "1999";
+}
+
+void TstJobs::year()
+{
+    QFETCH(QString, written);
+    QFETCH(QString, expected);
+    TQueue q;
+    TQueueItem* j = q.Add();
+    j->SetYear(QStringLiteral("1999"));
+    j->SetYear(written);
+    QCOMPARE(j->Year(), expected);
+}
+
+void TstJobs::inputFileMustExist()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("song: \"live\".wav"));
+    QVERIFY(TestUtil::WriteFile(file));
+    TQueue q;
+    TQueueItem* j = q.Add();
+    j->SetInputFile(dir.filePath(QStringLiteral("missing.wav")));
+    QVERIFY(j->InputFile().isEmpty());
+    j->SetInputFile(dir.path()); // a folder is not a file
+    QVERIFY(j->InputFile().isEmpty());
+    j->SetInputFile(file);
+    QCOMPARE(j->InputFile(), file);
+    j->SetInputFile(dir.filePath(QStringLiteral("missing.wav")));
+    QCOMPARE(j->InputFile(), file);
+}
+
+void TstJobs::outputDirFollowsOutputFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("dir");
+    QTest::newRow("nested") << "/out/Band/Song.mp3" << "/out/Band/";
+    QTest::newRow("colon is a name character") << "/out/a:b/c:d.mp3" << "/out/a:b/";
+    QTest::newRow("double slash kept") << "/out//x.mp3" << "/out//";
+    QTest::newRow("no folder") << "x.mp3" << "";
+}
+
+void TstJobs::outputDirFollowsOutputFile()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, dir);
+    TQueue q;
+    TQueueItem* j = q.Add();
+    j->SetOutputFile(file);
+    QCOMPARE(j->OutputFile(), file);
+    QCOMPARE(j->OutputDir(), dir);
+}
+
+void TstJobs::assignCopiesEverything()
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("a.wav"));
+    QVERIFY(TestUtil::WriteFile(in));
+    TQueue q;
+    TQueueItem* a = q.Add();
+    a->SetTitle(QStringLiteral("T"));
+    a->SetArtist(QStringLiteral("Ar"));
+    a->SetAlbum(QStringLiteral("Al"));
+    a->SetYear(QStringLiteral("2001"));
+    a->SetComment(QStringLiteral("C"));
+    a->SetTrack(7);
+    a->SetGenre(17);
+    a->SetId3v1(true);
+    a->SetId3v2(true);
+    a->SetABitrate(24);
+    a->SetAlgorithm(VBR);
+    a->SetFrequency(9);
+    a->SetMinBitrate(64);
+    a->SetMaxBitrate(256);
+    a->SetQuality(2);
+    a->SetVBRQuality(7);
+    a->SetKeepFreq(true);
+    a->SetMode(Mono);
+    a->SetVBRNew(false);
+    a->SetCopyrighted(true);
+    a->SetCRCs(true);
+    a->SetNonOriginal(true);
+    a->SetInputFile(in);
+    a->SetOutputFile(QStringLiteral("/o/x.mp3"));
+    a->AutoTrack = false;
+
+    TQueueItem* b = q.Add();
+    b->Assign(a);
+    QCOMPARE(Fields(b), Fields(a));
+    QCOMPARE(b->OutputDir(), QStringLiteral("/o/"));
+    QCOMPARE(b->AutoTrack, false);
+    b->Assign(nullptr); // anything that is not a job: nothing happens
+    QCOMPARE(b->Title(), QStringLiteral("T"));
+}
+
+void TstJobs::queueOwnsAndOrders()
+{
+    TQueue q;
+    for (int i = 0; i < 4; ++i)
+        q.Add()->SetTitle(QString::number(i));
+    QCOMPARE(q.Count(), 4);
+    q.Delete(1);
+    QCOMPARE(q.Count(), 3);
+    QCOMPARE(q.Items(1)->Title(), QStringLiteral("2"));
+    QCOMPARE(q.Items(1)->Index(), 1);
+    q.Move(2, 0);
+    QCOMPARE(q.Items(0)->Title(), QStringLiteral("3"));
+    QCOMPARE(q.Items(0)->Index(), 0);
+    q.Delete(7); // out of range: nothing
+    QVERIFY(q.Items(3) == nullptr && q.Items(-1) == nullptr);
+    q.Clear();
+    QCOMPARE(q.Count(), 0);
+}
+
+void TstJobs::genreTable()
+{
+    QCOMPARE(GenreNames.size(), std::size_t(148));
+    QCOMPARE(GenreName(0), QStringLiteral("Blues"));
+    QCOMPARE(GenreName(22), QStringLiteral("Death Metal "));
+    QCOMPARE(GenreName(24), QStringLiteral("Soundtrack "));
+    QCOMPARE(GenreName(73), QStringLiteral("Acid Punk "));
+    QCOMPARE(GenreName(74), QStringLiteral("Acid Jazz "));
+    QCOMPARE(GenreName(147), QStringLiteral("Synthpop"));
+    QVERIFY(GenreName(148).isEmpty() && GenreName(255).isEmpty());
+    int trailing = 0;
+    for (const char* n : GenreNames)
+        trailing += QByteArray(n).endsWith(' ') ? 1 : 0;
+    QCOMPARE(trailing, 4);
+}
+
+QTEST_GUILESS_MAIN(TstJobs)
+#include "tst_jobs.moc"
