@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// What the batch run needs from the window that shows the queue. The main
+// window implements it; tests implement it with a plain recording object.
+class IRunView
+{
+public:
+    virtual ~IRunView() = default;
+
+    virtual void SetStatusText(const QString& text) = 0;
+    virtual bool IsLineChecked(int line) const = 0;
+    virtual void SetLineChecked(int line, bool checked) = 0;
+    // Marks line as failed (error mark and tooltip); an empty reason clears the mark.
+    virtual void SetLineFailure(int line, const QString& reason) = 0;
+    // Removes every checked line together with its job (the "remove processed" operation).
+    virtual void DeleteProcessedLines() = 0;
+    // A modal message box with an OK button, titled "Tessary".
+    virtual void ShowError(const QString& text) = 0;
+    // 0 encode, 1 decode: read afresh for every job.
+    virtual int CurrentMode() const = 0;
+    // Progress of the running job: position (from 0) among count lines, and the
+    // encoder's percent (-1 when not known yet). Called with position -1 when the run ends.
+    virtual void SetProgress(int position, int count, int percent) = 0;
+};
