@@ -1,0 +1,159 @@
+#include "settingsstore.h"
+
+#include "regfile.h"
+
+#include <QtEndian>
+
+#include <optional>
+#include <type_traits>
+
+namespace {
+
+const QString kSettingsKey = QStringLiteral("SOFTWARE\\Morvane\\Tessary\\1.0");
+
+// A number or flag must be a DWORD of at most 4 bytes.
+std::optional<quint32> ReadDword(const TRegKey& key, const QString& name)
+{
+    const auto v = key.Query(name);
+    if (!v || v->Type != TRegType::Dword || v->Data.size() > 4)
+        return std::nullopt;
+    quint32 n = 0;
+    for (qsizetype i = 0; i < v->Data.size(); ++i)
+        n |= quint32(quint8(v->Data.at(i))) << (8 * i);
+    return n;
+}
+
+// Narrowed to the field's width without a range check: a hand-edited value
+// beyond the named ones survives a load and a save unchanged.
+template <typename T>
+bool ReadNumber(const TRegKey& key, const QString& name, T& field)
+{
+    const auto n = ReadDword(key, name);
+    if (!n)
+        return false;
+    if constexpr (std::is_enum_v<T>)
+        field = static_cast<T>(static_cast<std::underlying_type_t<T>>(*n));
+    else
+        field = static_cast<T>(*n);
+    return true;
+}
+
+bool ReadBool(const TRegKey& key, const QString& name, bool& field)
+{
+    const auto n = ReadDword(key, name);
+    if (n)
+        field = *n != 0;
+    return n.has_value();
+}
+
+// A missing string is the empty text; an expandable one is taken as stored,
+// without expanding variables. Any other type fails, also one without data
+// (a line that does not parse has none).
+bool ReadString(const TRegKey& key, const QString& name, QString& field)
+{
+    const auto v = key.Query(name);
+    if (!v) {
+        field.clear();
+        return true;
+    }
+    if (v->Type != TRegType::String && v->Type != TRegType::ExpandString)
+        return false;
+    field = v->Text();
+    return true;
+}
+
+} // namespace
+
+void LoadSettings(ProgramSettings& settings,
+                  const std::function<bool(const QString& folder)>& folderRestore)
+{
+    const std::unique_ptr<TRegKey> key = OpenUserKey(kSettingsKey);
+    const TRegKey& k = *key;
+    ProgramSettings s;
+    QString folder;
+    const bool ok = ReadNumber(k, QStringLiteral("ABitrate"), s.ABitrate)
+        && ReadNumber(k, QStringLiteral("FreqIdx"), s.Frequency)
+        && ReadNumber(k, QStringLiteral("MinBitrate"), s.MinBitrate)
+        && ReadNumber(k, QStringLiteral("MaxBitrate"), s.MaxBitrate)
+        && ReadNumber(k, QStringLiteral("Quality"), s.Quality)
+        && ReadNumber(k, QStringLiteral("VBRQuality"), s.VBRQuality)
+        && ReadBool(k, QStringLiteral("Keep all frequences"), s.KeepFreq)
+        && ReadNumber(k, QStringLiteral("Mode"), s.Mode)
+        && ReadNumber(k, QStringLiteral("Algorithm"), s.Algorithm)
+        && ReadBool(k, QStringLiteral("New VBR routine"), s.VBRNew)
+        && ReadBool(k, QStringLiteral("Copyrighted bit"), s.Copyrighted)
+        && ReadBool(k, QStringLiteral("CRCs"), s.CRCs)
+        && ReadBool(k, QStringLiteral("Non-original bit"), s.NonOriginal)
+        && ReadString(k, QStringLiteral("Target directory"), s.TargetDirectory)
+        && ReadString(k, QStringLiteral("Output file name format"), s.FileNameFormat)
+        && ReadString(k, QStringLiteral("Output artist folder format"), s.ArtistFolderFormat)
+        && ReadString(k, QStringLiteral("Output album folder format"), s.AlbumFolderFormat)
+        && ReadBool(k, QStringLiteral("Create sub folders"), s.CreateSubFolders)
+        && ReadBool(k, QStringLiteral("Delete after process"), s.DeleteAfterProcess)
+        && ReadBool(k, QStringLiteral("Delete from queue"), s.DeleteFromQueue)
+        && ReadString(k, QStringLiteral("Folder"), folder);
+    key->Close();
+
+    if (!ok) {
+        settings = ProgramSettings();
+        return;
+    }
+    settings = s;
+    // The result of the restore does not matter here: the caller leaves its
+    // view where it was, and the loaded settings stay.
+    if (folderRestore)
+        folderRestore(folder);
+}
+
+bool SaveSettings(const ProgramSettings& settings, const QString& folder,
+                  const std::function<void(const QString& message)>& onError)
+{
+    const auto dword = [](quint32 n) { return TRegValue::Dword(n); };
+    const auto flag = [](bool b) { return TRegValue::Dword(b ? 1 : 0); };
+    const std::pair<QString, TRegValue> values[] = {
+        {QStringLiteral("ABitrate"), dword(settings.ABitrate)},
+        {QStringLiteral("FreqIdx"), dword(settings.Frequency)},
+        {QStringLiteral("MinBitrate"), dword(settings.MinBitrate)},
+        {QStringLiteral("MaxBitrate"), dword(settings.MaxBitrate)},
+        {QStringLiteral("Quality"), dword(settings.Quality)},
+        {QStringLiteral("VBRQuality"), dword(settings.VBRQuality)},
+        {QStringLiteral("Keep all frequences"), flag(settings.KeepFreq)},
+        {QStringLiteral("Mode"), dword(settings.Mode)},
+        {QStringLiteral("New VBR routine"), flag(settings.VBRNew)},
+        {QStringLiteral("Copyrighted bit"), flag(settings.Copyrighted)},
+        {QStringLiteral("CRCs"), flag(settings.CRCs)},
+        {QStringLiteral("Non-original bit"), flag(settings.NonOriginal)},
+        {QStringLiteral("Target directory"), TRegValue::String(settings.TargetDirectory)},
+        {QStringLiteral("Output file name format"), TRegValue::String(settings.FileNameFormat)},
+        {QStringLiteral("Delete after process"), flag(settings.DeleteAfterProcess)},
+        {QStringLiteral("Algorithm"), dword(settings.Algorithm)},
+        {QStringLiteral("Output artist folder format"),
+         TRegValue::String(settings.ArtistFolderFormat)},
+        {QStringLiteral("Output album folder format"),
+         TRegValue::String(settings.AlbumFolderFormat)},
+        {QStringLiteral("Create sub folders"), flag(settings.CreateSubFolders)},
+        {QStringLiteral("Delete from queue"), flag(settings.DeleteFromQueue)},
+        {QStringLiteral("Folder"), TRegValue::String(folder)},
+    };
+
+    const auto fail = [&onError](const QString& name) {
+        if (onError)
+            onError(QStringLiteral("Failed to set data for '%1'").arg(name));
+        return false;
+    };
+
+    const std::unique_ptr<TRegKey> key = OpenUserKey(kSettingsKey);
+    for (const auto& [name, value] : values) {
+        if (!key->Set(name, value)) {
+            key->Close();
+            return fail(name);
+        }
+    }
+    // The store is one file, replaced whole when the key is closed, so the
+    // values cannot fail one by one: a failed close stores none of them.
+    // "ABitrate", the first value that did not reach the store, is named,
+    // as when the key cannot be created at all.
+    if (!key->Close())
+        return fail(values[0].first);
+    return true;
+}
