@@ -1,0 +1,473 @@
+#include "compressfrm.h"
+
+#include "programsettings.h"
+#include "queueitem.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QStringList Numbers(std::initializer_list<int> values)
+{
+    QStringList list;
+    for (int v : values)
+        list << QString::number(v);
+    return list;
+}
+
+// The CBR/ABR list has no 24 kbit/s; the VBR limits have it.
+const QStringList kCbrBitrates =
+    Numbers({8, 16, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320});
+const QStringList kVbrBitrates =
+    Numbers({8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320});
+
+template <typename W> W* Named(W* w, const char* name)
+{
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+QLabel* MakeLabel(const QString& text, const char* name, QWidget* buddy = nullptr)
+{
+    auto* label = Named(new QLabel(text), name);
+    if (buddy)
+        label->setBuddy(buddy);
+    return label;
+}
+
+QComboBox* MakeList(const QStringList& items, const char* name)
+{
+    auto* box = Named(new QComboBox, name);
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    return box;
+}
+
+// A 0..9 quality slider with "Высшее" under its left end and "Низшее" under
+// its right end, as one small column.
+QLayout* SliderWithEnds(QSlider* slider, const char* leftName, const char* rightName)
+{
+    slider->setRange(0, 9);
+    slider->setSingleStep(1);
+    slider->setPageStep(1);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setTickInterval(1);
+    auto* ends = new QHBoxLayout;
+    ends->setContentsMargins(0, 0, 0, 0);
+    ends->addWidget(MakeLabel(QStringLiteral("Высшее"), leftName));
+    ends->addStretch(1);
+    ends->addWidget(MakeLabel(QStringLiteral("Низшее"), rightName));
+    auto* column = new QVBoxLayout;
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(slider);
+    column->addLayout(ends);
+    return column;
+}
+
+// Tab enters a radio group at its checked button, or at the first one when
+// none is checked. Qt would otherwise enter at whichever button last had the
+// focus, the first one in a new panel.
+void TabToChecked(QButtonGroup* group)
+{
+    QAbstractButton* target = group->checkedButton();
+    if (!target && !group->buttons().isEmpty())
+        target = group->buttons().constFirst();
+    for (QAbstractButton* b : group->buttons())
+        b->setFocusPolicy(b == target ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+// Clears every button of an exclusive group, which Qt only allows while the
+// group is not exclusive.
+void ClearGroup(QButtonGroup* group)
+{
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons())
+        b->setChecked(false);
+    group->setExclusive(true);
+    TabToChecked(group);
+}
+
+int ListIndex(int value, const QComboBox* box)
+{
+    return value < box->count() ? value : -1;
+}
+
+void SetTight(QLayout* layout)
+{
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setSpacing(2);
+}
+
+} // namespace
+
+TCompressValues TCompressValues::From(const ProgramSettings& s)
+{
+    TCompressValues v;
+    v.Frequency = s.Frequency;
+    v.Mode = s.Mode;
+    v.Quality = s.Quality;
+    v.KeepFreq = s.KeepFreq;
+    v.ABitrate = s.ABitrate;
+    v.Algorithm = s.Algorithm;
+    v.MinBitrate = s.MinBitrate;
+    v.MaxBitrate = s.MaxBitrate;
+    v.VBRQuality = s.VBRQuality;
+    v.VBRNew = s.VBRNew;
+    v.Copyrighted = s.Copyrighted;
+    v.NonOriginal = s.NonOriginal;
+    v.CRCs = s.CRCs;
+    return v;
+}
+
+TCompressValues TCompressValues::From(const TQueueItem& job)
+{
+    TCompressValues v;
+    v.Frequency = job.Frequency();
+    v.Mode = job.Mode();
+    v.Quality = job.Quality();
+    v.KeepFreq = job.KeepFreq();
+    v.ABitrate = job.ABitrate();
+    v.Algorithm = job.Algorithm();
+    v.MinBitrate = job.MinBitrate();
+    v.MaxBitrate = job.MaxBitrate();
+    v.VBRQuality = job.VBRQuality();
+    v.VBRNew = job.VBRNew();
+    v.Copyrighted = job.Copyrighted();
+    v.NonOriginal = job.NonOriginal();
+    v.CRCs = job.CRCs();
+    return v;
+}
+
+void TCompressValues::StoreTo(ProgramSettings& s) const
+{
+    s.Frequency = Frequency;
+    s.Mode = Mode;
+    s.Quality = Quality;
+    s.KeepFreq = KeepFreq;
+    s.ABitrate = ABitrate;
+    s.Algorithm = Algorithm;
+    s.MinBitrate = MinBitrate;
+    s.MaxBitrate = MaxBitrate;
+    s.VBRQuality = VBRQuality;
+    s.VBRNew = VBRNew;
+    s.Copyrighted = Copyrighted;
+    s.NonOriginal = NonOriginal;
+    s.CRCs = CRCs;
+}
+
+void TCompressValues::StoreTo(TQueueItem& job) const
+{
+    job.SetFrequency(Frequency);
+    job.SetMode(Mode);
+    job.SetQuality(Quality);
+    job.SetKeepFreq(KeepFreq);
+    job.SetABitrate(ABitrate);
+    job.SetAlgorithm(Algorithm);
+    job.SetMinBitrate(MinBitrate);
+    job.SetMaxBitrate(MaxBitrate);
+    job.SetVBRQuality(VBRQuality);
+    job.SetVBRNew(VBRNew);
+    job.SetCopyrighted(Copyrighted);
+    job.SetNonOriginal(NonOriginal);
+    job.SetCRCs(CRCs);
+}
+
+TCompressFrm::TCompressFrm(QWidget* parent)
+    : QWidget(parent), OpenLink([](const QUrl& url) { QDesktopServices::openUrl(url); })
+{
+    setObjectName(QStringLiteral("CompressFrm1"));
+    setFixedSize(kWidth, kHeight);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(BuildGeneralBox(), 3);
+    top->addWidget(BuildOtherBox(), 2);
+
+    // CBRRG and VBRGB share one grid cell, so they lie on the same rectangle.
+    auto* bitrate = new QGridLayout;
+    bitrate->setContentsMargins(0, 0, 0, 0);
+    bitrate->addWidget(BuildCbrBox(), 0, 0);
+    bitrate->addWidget(BuildVbrBox(), 0, 0);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(BuildQualityBox(), 2);
+    middle->addLayout(bitrate, 3);
+
+    m_link = MakeLabel(QString(LameUrl).remove(QStringLiteral("https://")), "Label12");
+    m_link->setToolTip(LameUrl);
+    m_link->setCursor(Qt::PointingHandCursor);
+    QFont linkFont = m_link->font();
+    linkFont.setUnderline(true);
+    m_link->setFont(linkFont);
+    QPalette linkPalette = m_link->palette();
+    linkPalette.setColor(QPalette::WindowText, linkPalette.color(QPalette::Highlight));
+    m_link->setPalette(linkPalette);
+    m_link->installEventFilter(this);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(MakeLabel(QStringLiteral("Для кодирования используется LAME"), "Label11"));
+    bottom->addStretch(1);
+    bottom->addWidget(m_link);
+
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(4, 4, 4, 2);
+    rows->setSpacing(3);
+    rows->addLayout(top);
+    rows->addWidget(BuildMethodBox());
+    rows->addLayout(middle, 1);
+    rows->addLayout(bottom);
+
+    SetTabOrder();
+
+    // Any change of method, by mouse or keyboard, swaps the bitrate boxes.
+    connect(m_method, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked) {
+            TabToChecked(m_method);
+            ApplyMethodRule();
+        }
+    });
+    connect(m_cbr, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            TabToChecked(m_cbr);
+    });
+
+    // Initial state before a dialog loads the panel.
+    m_method->button(CBR)->setChecked(true);
+    m_cbr->button(0)->setChecked(true);
+    ApplyMethodRule();
+}
+
+QWidget* TCompressFrm::BuildGeneralBox()
+{
+    auto* box = Named(new QGroupBox(QStringLiteral("Общие")), "GroupBox1");
+    m_freq = MakeList(QStringList{QStringLiteral("Авто (рек.)")} +
+                          Numbers({48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000}),
+                      "FreqCBx");
+    m_freq->setMaxVisibleItems(10);
+    m_mode = MakeList({QStringLiteral("Joint stereo"), QStringLiteral("Stereo"),
+                       QStringLiteral("Forced"), QStringLiteral("Mono"), QStringLiteral("Auto"),
+                       QStringLiteral("По умолчанию")},
+                      "ModeCBx");
+    auto* grid = new QGridLayout(box);
+    SetTight(grid);
+    grid->addWidget(MakeLabel(QStringLiteral("&Частота"), "Label1", m_freq), 0, 0);
+    grid->addWidget(m_freq, 0, 1);
+    grid->addWidget(MakeLabel(QStringLiteral("&Режим"), "Label2", m_mode), 1, 0);
+    grid->addWidget(m_mode, 1, 1);
+    grid->setColumnStretch(1, 1);
+    return box;
+}
+
+QWidget* TCompressFrm::BuildOtherBox()
+{
+    auto* box = Named(new QGroupBox(QStringLiteral("Прочее")), "GroupBox3");
+    m_copyrighted = Named(new QCheckBox(QStringLiteral("Copy&righted")), "CopyrightedCB");
+    m_nonOriginal = Named(new QCheckBox(QStringLiteral("&Non-original")), "NonOriginalCB");
+    m_protected = Named(new QCheckBox(QStringLiteral("&Protected")), "ProtectedCB");
+    auto* column = new QVBoxLayout(box);
+    SetTight(column);
+    column->setSpacing(0);
+    column->addWidget(m_copyrighted);
+    column->addWidget(m_nonOriginal);
+    column->addWidget(m_protected);
+    return box;
+}
+
+QWidget* TCompressFrm::BuildMethodBox()
+{
+    m_methodBox = Named(new QGroupBox(QStringLiteral("Метод")), "BitrateRG");
+    m_method = new QButtonGroup(this);
+    auto* row = new QHBoxLayout(m_methodBox);
+    SetTight(row);
+    const QStringList items = {QStringLiteral("&CBR"), QStringLiteral("&ABR"),
+                               QStringLiteral("&VBR")};
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items[i]);
+        b->setObjectName(QStringLiteral("BitrateRG_%1").arg(i));
+        m_method->addButton(b, i);
+        row->addWidget(b, 1);
+    }
+    return m_methodBox;
+}
+
+QWidget* TCompressFrm::BuildQualityBox()
+{
+    auto* box = Named(new QGroupBox(QStringLiteral("Качество")), "GroupBox2");
+    m_quality = Named(new QSlider(Qt::Horizontal), "QualitiS");
+    m_filters = Named(new QCheckBox, "FiltersCBx");
+    m_filtersLabel = MakeLabel(QStringLiteral("&Обрабатывать\nвсе частоты"), "Label5", m_filters);
+    m_filtersLabel->installEventFilter(this);
+
+    auto* filters = new QHBoxLayout;
+    filters->setSpacing(4);
+    filters->addWidget(m_filters);
+    filters->addWidget(m_filtersLabel);
+    filters->addStretch(1);
+
+    auto* column = new QVBoxLayout(box);
+    SetTight(column);
+    column->addLayout(SliderWithEnds(m_quality, "Label3", "Label4"));
+    column->addStretch(1);
+    column->addLayout(filters);
+    return box;
+}
+
+QWidget* TCompressFrm::BuildCbrBox()
+{
+    m_cbrBox = Named(new QGroupBox(QStringLiteral("Битрейт")), "CBRRG");
+    m_cbr = new QButtonGroup(this);
+    auto* grid = new QGridLayout(m_cbrBox);
+    SetTight(grid);
+    grid->setVerticalSpacing(0);
+    // Four columns filled top to bottom, column after column.
+    const int perColumn = int(kCbrBitrates.size() + 3) / 4;
+    for (int i = 0; i < kCbrBitrates.size(); ++i) {
+        auto* b = new QRadioButton(kCbrBitrates[i]);
+        b->setObjectName(QStringLiteral("CBRRG_%1").arg(i));
+        m_cbr->addButton(b, i);
+        grid->addWidget(b, i % perColumn, i / perColumn);
+    }
+    return m_cbrBox;
+}
+
+QWidget* TCompressFrm::BuildVbrBox()
+{
+    m_vbrBox = Named(new QGroupBox(QStringLiteral("Битрейт")), "VBRGB");
+    m_maxVbr = MakeList(kVbrBitrates, "MaxVBRCB");
+    m_minVbr = MakeList(kVbrBitrates, "MinVBRCB");
+    m_vbrQuality = Named(new QSlider(Qt::Horizontal), "VBRQuality");
+    m_newVbr = Named(new QCheckBox(QStringLiteral("&Новый способ кодирования")), "NewVBRCB");
+
+    auto* limits = new QGridLayout;
+    limits->setContentsMargins(0, 0, 0, 0);
+    limits->setSpacing(2);
+    limits->addWidget(MakeLabel(QStringLiteral("М&акс.:"), "Label8", m_maxVbr), 0, 0);
+    limits->addWidget(m_maxVbr, 0, 1);
+    limits->addWidget(MakeLabel(QStringLiteral("М&ин.:"), "Label7", m_minVbr), 1, 0);
+    limits->addWidget(m_minVbr, 1, 1);
+
+    auto* quality = new QVBoxLayout;
+    quality->setContentsMargins(0, 0, 0, 0);
+    quality->setSpacing(0);
+    quality->addWidget(MakeLabel(QStringLiteral("&Качество VBR:"), "Label6", m_vbrQuality));
+    quality->addLayout(SliderWithEnds(m_vbrQuality, "Label9", "Label10"));
+
+    auto* upper = new QHBoxLayout;
+    upper->setSpacing(6);
+    upper->addLayout(limits);
+    upper->addLayout(quality, 1);
+
+    auto* column = new QVBoxLayout(m_vbrBox);
+    SetTight(column);
+    column->addLayout(upper);
+    column->addStretch(1);
+    column->addWidget(m_newVbr);
+    return m_vbrBox;
+}
+
+void TCompressFrm::SetTabOrder()
+{
+    QList<QWidget*> order = {m_freq, m_mode};
+    for (QAbstractButton* b : m_method->buttons())
+        order << b;
+    order << m_quality << m_filters;
+    for (QAbstractButton* b : m_cbr->buttons())
+        order << b;
+    order << m_newVbr << m_vbrQuality << m_minVbr << m_maxVbr << m_copyrighted << m_nonOriginal
+          << m_protected;
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TCompressFrm::Load(const TCompressValues& v)
+{
+    m_freq->setCurrentIndex(ListIndex(v.Frequency, m_freq));
+    m_mode->setCurrentIndex(ListIndex(v.Mode, m_mode));
+    m_quality->setValue(v.Quality); // the slider limits it to 9
+    m_filters->setChecked(v.KeepFreq);
+
+    const int cbr = int(kCbrBitrates.indexOf(QString::number(v.ABitrate)));
+    if (cbr >= 0)
+        m_cbr->button(cbr)->setChecked(true);
+    else
+        ClearGroup(m_cbr);
+
+    m_method->button(std::min<int>(v.Algorithm, VBR))->setChecked(true);
+    ApplyMethodRule();
+
+    m_minVbr->setCurrentIndex(m_minVbr->findText(QString::number(v.MinBitrate)));
+    m_maxVbr->setCurrentIndex(m_maxVbr->findText(QString::number(v.MaxBitrate)));
+    m_vbrQuality->setValue(v.VBRQuality);
+    m_newVbr->setChecked(v.VBRNew);
+
+    m_copyrighted->setChecked(v.Copyrighted);
+    m_nonOriginal->setChecked(v.NonOriginal);
+    m_protected->setChecked(v.CRCs);
+}
+
+void TCompressFrm::ReadBack(TCompressValues& v) const
+{
+    // An empty drop-down list gives index -1, which lands in the byte as 255.
+    v.Frequency = TInterval(m_freq->currentIndex());
+    v.Mode = TMode(quint8(m_mode->currentIndex()));
+    v.Quality = TInterval(m_quality->value());
+    v.KeepFreq = m_filters->isChecked();
+    if (const QAbstractButton* b = m_cbr->checkedButton())
+        v.ABitrate = quint16(b->text().toUInt());
+    if (m_method->checkedId() >= 0)
+        v.Algorithm = TAlgorithm(m_method->checkedId());
+    if (m_minVbr->currentIndex() >= 0)
+        v.MinBitrate = quint16(m_minVbr->currentText().toUInt());
+    if (m_maxVbr->currentIndex() >= 0)
+        v.MaxBitrate = quint16(m_maxVbr->currentText().toUInt());
+    v.VBRQuality = TInterval(m_vbrQuality->value());
+    v.VBRNew = m_newVbr->isChecked();
+
+    v.Copyrighted = m_copyrighted->isChecked();
+    v.NonOriginal = m_nonOriginal->isChecked();
+    v.CRCs = m_protected->isChecked();
+}
+
+void TCompressFrm::ApplyMethodRule()
+{
+    const bool vbr = m_method->checkedId() == VBR;
+    QGroupBox* shown = vbr ? m_vbrBox : m_cbrBox;
+    QGroupBox* hidden = vbr ? m_cbrBox : m_vbrBox;
+    // Hidden and disabled widgets drop out of the focus chain by themselves.
+    hidden->setVisible(false);
+    hidden->setEnabled(false);
+    hidden->lower();
+    shown->setEnabled(true);
+    shown->setVisible(true);
+    shown->raise();
+}
+
+bool TCompressFrm::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == m_filtersLabel || watched == m_link) &&
+        event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        auto* label = static_cast<QLabel*>(watched);
+        if (mouse->button() == Qt::LeftButton &&
+            label->rect().contains(mouse->position().toPoint())) {
+            if (watched == m_filtersLabel)
+                m_filters->toggle();
+            else if (OpenLink)
+                OpenLink(QUrl(LameUrl));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

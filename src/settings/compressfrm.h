@@ -1,0 +1,108 @@
+#pragma once
+
+#include "jobtypes.h"
+
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QSlider;
+class TQueueItem;
+struct ProgramSettings;
+
+// The compression values that a job and the settings record share, as the
+// panel edits them. Fields are raw on purpose: a hand-edited settings value
+// may lie outside its type's range and must reach the panel as it is.
+struct TCompressValues
+{
+    TInterval Frequency = 0;
+    TMode Mode = Auto;
+    TInterval Quality = 5;
+    bool KeepFreq = false;
+    quint16 ABitrate = 128;
+    TAlgorithm Algorithm = CBR;
+    quint16 MinBitrate = 32;
+    quint16 MaxBitrate = 320;
+    TInterval VBRQuality = 4;
+    bool VBRNew = true;
+    bool Copyrighted = false;
+    bool NonOriginal = false;
+    bool CRCs = false;
+
+    static TCompressValues From(const ProgramSettings& s);
+    static TCompressValues From(const TQueueItem& job);
+    // Assigns the fields directly; the record has no guards.
+    void StoreTo(ProgramSettings& s) const;
+    // Goes through the job's setters, so a bitrate the job does not accept
+    // leaves that bitrate as it was.
+    void StoreTo(TQueueItem& job) const;
+
+    bool operator==(const TCompressValues&) const = default;
+};
+
+// Panel with every control for the compression settings of a job. It keeps
+// no values itself: a dialog loads it before showing it and reads it back on
+// acceptance. Embedded in the preferences and the item properties dialogs.
+class TCompressFrm final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 393;
+    static constexpr int kHeight = 271;
+    static inline const QString LameUrl = QStringLiteral("https://lame.sourceforge.io");
+
+    explicit TCompressFrm(QWidget* parent = nullptr);
+
+    // Fills the controls from v; ends by applying the method rule. A value
+    // that is not in a list leaves that list without selection.
+    void Load(const TCompressValues& v);
+    // Writes every control into v, also those of the hidden bitrate box. A
+    // bitrate list without selection leaves its field of v untouched, so the
+    // caller's loaded value survives.
+    void ReadBack(TCompressValues& v) const;
+
+    // Shows the VBR box when "VBR" is selected and the CBR/ABR bitrates
+    // otherwise; the hidden box keeps its values.
+    void ApplyMethodRule();
+
+    // Opens the encoder project's web address; replaceable in tests.
+    std::function<void(const QUrl&)> OpenLink;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* BuildGeneralBox();
+    QWidget* BuildOtherBox();
+    QWidget* BuildMethodBox();
+    QWidget* BuildQualityBox();
+    QWidget* BuildCbrBox();
+    QWidget* BuildVbrBox();
+    void SetTabOrder();
+
+    QComboBox* m_freq = nullptr;
+    QComboBox* m_mode = nullptr;
+    QCheckBox* m_copyrighted = nullptr;
+    QCheckBox* m_nonOriginal = nullptr;
+    QCheckBox* m_protected = nullptr;
+    QGroupBox* m_methodBox = nullptr;
+    QButtonGroup* m_method = nullptr;
+    QSlider* m_quality = nullptr;
+    QCheckBox* m_filters = nullptr;
+    QLabel* m_filtersLabel = nullptr;
+    QGroupBox* m_cbrBox = nullptr;
+    QButtonGroup* m_cbr = nullptr;
+    QGroupBox* m_vbrBox = nullptr;
+    QComboBox* m_maxVbr = nullptr;
+    QComboBox* m_minVbr = nullptr;
+    QSlider* m_vbrQuality = nullptr;
+    QCheckBox* m_newVbr = nullptr;
+    QLabel* m_link = nullptr;
+};

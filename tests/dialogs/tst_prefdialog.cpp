@@ -1,0 +1,320 @@
+#include "dialogtest.h"
+#include "prefdialog.h"
+#include "programsettings.h"
+#include "queue.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+namespace {
+
+// Settings that differ from the defaults everywhere, so that a field stored
+// from the wrong control shows up.
+ProgramSettings StoredSettings()
+{
+    ProgramSettings s;
+    s.ABitrate = 192;
+    s.Frequency = 2;
+    s.MinBitrate = 64;
+    s.MaxBitrate = 256;
+    s.Quality = 3;
+    s.VBRQuality = 6;
+    s.KeepFreq = true;
+    s.Mode = Stereo;
+    s.VBRNew = false;
+    s.Algorithm = ABR;
+    s.Copyrighted = true;
+    s.CRCs = true;
+    s.NonOriginal = false;
+    s.TargetDirectory = QStringLiteral("/srv/music/out/");
+    s.CreateSubFolders = false;
+    s.ArtistFolderFormat = QStringLiteral("%8 - %2");
+    s.AlbumFolderFormat = QStringLiteral("%3");
+    s.FileNameFormat = QStringLiteral("%8. %1");
+    s.DeleteAfterProcess = true;
+    s.DeleteFromQueue = false;
+    return s;
+}
+
+// A job whose compression values were edited on their own, with tags.
+TQueueItem* AddEditedJob(TQueue& queue)
+{
+    TQueueItem* job = queue.Add();
+    TCompressValues{.Frequency = 7,
+                    .Mode = Mono,
+                    .Quality = 9,
+                    .KeepFreq = false,
+                    .ABitrate = 24,
+                    .Algorithm = VBR,
+                    .MinBitrate = 8,
+                    .MaxBitrate = 320,
+                    .VBRQuality = 0,
+                    .VBRNew = true,
+                    .Copyrighted = false,
+                    .NonOriginal = true,
+                    .CRCs = false}
+        .StoreTo(*job);
+    job->SetTitle(QStringLiteral("Песня"));
+    job->SetArtist(QStringLiteral("Группа"));
+    job->SetTrack(7);
+    return job;
+}
+
+QComboBox* Pattern(const TPrefF& dialog, const char* name)
+{
+    return Find<QComboBox>(&dialog, name);
+}
+
+} // namespace
+
+// The preferences dialog: what it loads, what OK stores, what cancel keeps.
+class TstPrefDialog final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void window();
+    void cancelChangesNothing_data();
+    void cancelChangesNothing();
+    void okWithoutChangesGivesJobsTheSettings();
+    void okStoresEveryControl();
+    void subFolderRule();
+    void defaultsOnDisabledBoxesStored();
+    void browse_data();
+    void browse();
+    void runThroughExec();
+};
+
+void TstPrefDialog::window()
+{
+    ProgramSettings s = StoredSettings();
+    TQueue queue;
+    TPrefF dialog(s, queue);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Настройка программы"));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QVERIFY(dialog.width() >= 417 && dialog.height() >= 403);
+    auto* pages = Find<QTabWidget>(&dialog, "PageControl1");
+    QCOMPARE(pages->currentIndex(), 0);
+    QCOMPARE(pages->tabText(0), QStringLiteral("Файлы"));
+    QCOMPARE(pages->tabText(1), QStringLiteral("Параметры сжатия"));
+    QVERIFY(Find<QPushButton>(&dialog, "OkBtn")->isDefault());
+
+    QCOMPARE(Find<QLineEdit>(&dialog, "TargetEd")->text(), s.TargetDirectory);
+    QCOMPARE(Pattern(dialog, "FormatEd")->currentText(), s.FileNameFormat);
+    QCOMPARE(Pattern(dialog, "edArtist")->currentText(), s.ArtistFolderFormat);
+    QCOMPARE(Pattern(dialog, "edAlbum")->currentText(), s.AlbumFolderFormat);
+    QVERIFY(!Find<QCheckBox>(&dialog, "chCreateSubFolders")->isChecked());
+    QVERIFY(Find<QCheckBox>(&dialog, "DelSourceCB")->isChecked());
+    QVERIFY(!Find<QCheckBox>(&dialog, "chDelFromQ")->isChecked());
+    QVERIFY(Find<QRadioButton>(&dialog, "BitrateRG_1")->isChecked());
+}
+
+void TstPrefDialog::cancelChangesNothing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("cancel button") << QStringLiteral("button");
+    QTest::newRow("escape") << QStringLiteral("escape");
+    QTest::newRow("close box") << QStringLiteral("close");
+}
+
+void TstPrefDialog::cancelChangesNothing()
+{
+    QFETCH(QString, how);
+    QTemporaryDir picked;
+    const ProgramSettings stored = StoredSettings();
+    ProgramSettings s = stored;
+    TQueue queue;
+    TQueueItem* job = AddEditedJob(queue);
+    const TCompressValues jobBefore = TCompressValues::From(*job);
+
+    TPrefF dialog(s, queue);
+    dialog.PickFolder = [&picked](QWidget*, const QString&, const QString&) {
+        return picked.path();
+    };
+    dialog.open();
+    Find<QPushButton>(&dialog, "Button2")->click();
+    Find<QPushButton>(&dialog, "Button1")->click();
+    QCOMPARE(Find<QLineEdit>(&dialog, "TargetEd")->text(), picked.path());
+    Find<QCheckBox>(&dialog, "chCreateSubFolders")->click();
+    ClickRadio(Find<QRadioButton>(&dialog, "BitrateRG_2"));
+
+    if (how == QLatin1String("button"))
+        Find<QPushButton>(&dialog, "CancelBtn")->click();
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    else
+        dialog.close();
+
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(s == stored);
+    QCOMPARE(TCompressValues::From(*job), jobBefore);
+}
+
+void TstPrefDialog::okWithoutChangesGivesJobsTheSettings()
+{
+    ProgramSettings s = StoredSettings();
+    s.MinBitrate = 100; // hand-edited, in no list
+    const ProgramSettings stored = s;
+    TQueue queue;
+    TQueueItem* first = AddEditedJob(queue);
+    TQueueItem* second = AddEditedJob(queue);
+
+    TPrefF dialog(s, queue);
+    dialog.open();
+    Find<QPushButton>(&dialog, "OkBtn")->click();
+
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(s == stored);
+    // A job refuses the unlisted bitrate and keeps its own minimum.
+    TCompressValues expected = TCompressValues::From(stored);
+    expected.MinBitrate = 8;
+    for (const TQueueItem* job : {first, second}) {
+        QCOMPARE(TCompressValues::From(*job), expected);
+        QCOMPARE(job->Title(), QStringLiteral("Песня"));
+        QCOMPARE(job->Artist(), QStringLiteral("Группа"));
+        QCOMPARE(job->Track(), quint8(7));
+    }
+}
+
+void TstPrefDialog::okStoresEveryControl()
+{
+    ProgramSettings s = StoredSettings();
+    TQueue queue; // empty: only the settings change
+    TPrefF dialog(s, queue);
+    dialog.open();
+    Find<QLineEdit>(&dialog, "TargetEd")->clear();
+    Pattern(dialog, "FormatEd")->setEditText(QStringLiteral("%8 - %2 - %1"));
+    Find<QCheckBox>(&dialog, "chCreateSubFolders")->click();
+    Pattern(dialog, "edArtist")->setEditText(QStringLiteral("%2!"));
+    Pattern(dialog, "edAlbum")->setEditText(QString());
+    Find<QCheckBox>(&dialog, "DelSourceCB")->click();
+    Find<QCheckBox>(&dialog, "chDelFromQ")->click();
+    ClickRadio(Find<QRadioButton>(&dialog, "BitrateRG_2"));
+    Find<QComboBox>(&dialog, "MaxVBRCB")->setCurrentIndex(2); // 24
+    Find<QCheckBox>(&dialog, "NonOriginalCB")->click();
+    Find<QPushButton>(&dialog, "OkBtn")->click();
+
+    ProgramSettings expected = StoredSettings();
+    expected.TargetDirectory.clear();
+    expected.FileNameFormat = QStringLiteral("%8 - %2 - %1");
+    expected.CreateSubFolders = true;
+    expected.ArtistFolderFormat = QStringLiteral("%2!");
+    expected.AlbumFolderFormat.clear();
+    expected.DeleteAfterProcess = false;
+    expected.DeleteFromQueue = true;
+    expected.Algorithm = VBR;
+    expected.MaxBitrate = 24;
+    expected.NonOriginal = true;
+    QCOMPARE(TCompressValues::From(s), TCompressValues::From(expected));
+    QVERIFY(s == expected);
+}
+
+void TstPrefDialog::subFolderRule()
+{
+    ProgramSettings s = StoredSettings();
+    TQueue queue;
+    TPrefF dialog(s, queue);
+    dialog.show();
+    auto* sub = Find<QCheckBox>(&dialog, "chCreateSubFolders");
+    QComboBox* artist = Pattern(dialog, "edArtist");
+    QComboBox* album = Pattern(dialog, "edAlbum");
+
+    const auto greyed = [](const QComboBox* box) {
+        const QColor base = box->lineEdit()->palette().color(
+            box->isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Base);
+        return base == box->parentWidget()->palette().color(QPalette::Window);
+    };
+    QVERIFY(!artist->isEnabled() && !album->isEnabled());
+    QVERIFY(greyed(artist) && greyed(album));
+    QCOMPARE(artist->currentText(), s.ArtistFolderFormat);
+    QCOMPARE(album->currentText(), s.AlbumFolderFormat);
+
+    sub->click();
+    QVERIFY(artist->isEnabled() && album->isEnabled());
+    QVERIFY(!greyed(artist) && !greyed(album));
+    sub->click();
+    QVERIFY(!artist->isEnabled() && !album->isEnabled());
+
+    // Loading the option switched on opens the boxes enabled.
+    s.CreateSubFolders = true;
+    TPrefF enabled(s, queue);
+    QVERIFY(Pattern(enabled, "edArtist")->isEnabled());
+    QVERIFY(Pattern(enabled, "edAlbum")->isEnabled());
+}
+
+void TstPrefDialog::defaultsOnDisabledBoxesStored()
+{
+    ProgramSettings s = StoredSettings();
+    TQueue queue;
+    TPrefF dialog(s, queue);
+    dialog.open();
+    Find<QPushButton>(&dialog, "Button2")->click();
+    QVERIFY(!Pattern(dialog, "edArtist")->isEnabled());
+    Find<QPushButton>(&dialog, "OkBtn")->click();
+
+    ProgramSettings expected = StoredSettings();
+    expected.FileNameFormat = QStringLiteral("%0");
+    expected.ArtistFolderFormat = QStringLiteral("%2");
+    expected.AlbumFolderFormat = QStringLiteral("%4 - %3");
+    QVERIFY(s == expected);
+}
+
+void TstPrefDialog::browse_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::addColumn<bool>("userPicks");
+    QTest::newRow("existing folder, picked") << true << true;
+    QTest::newRow("missing folder, picked") << false << true;
+    QTest::newRow("existing folder, cancelled") << true << false;
+}
+
+void TstPrefDialog::browse()
+{
+    QFETCH(bool, targetExists);
+    QFETCH(bool, userPicks);
+    QTemporaryDir dir;
+    const QString typed = targetExists ? dir.path() : dir.filePath(QStringLiteral("missing"));
+    const QString chosen = dir.filePath(QStringLiteral("chosen"));
+
+    ProgramSettings s;
+    s.TargetDirectory = typed;
+    TQueue queue;
+    TPrefF dialog(s, queue);
+    QStringList calls;
+    QWidget* owner = nullptr;
+    dialog.PickFolder = [&](QWidget* parent, const QString& prompt, const QString& start) {
+        calls << prompt << start;
+        owner = parent;
+        return userPicks ? chosen : QString();
+    };
+    Find<QPushButton>(&dialog, "Button1")->click();
+
+    QCOMPARE(calls,
+             QStringList({QStringLiteral("Выберите путь для сохранения файлов после обработки"),
+                          targetExists ? typed : QString()}));
+    QCOMPARE(owner, &dialog);
+    QCOMPARE(Find<QLineEdit>(&dialog, "TargetEd")->text(), userPicks ? chosen : typed);
+    QCOMPARE(s.TargetDirectory, typed); // nothing stored before OK
+}
+
+void TstPrefDialog::runThroughExec()
+{
+    ProgramSettings s = StoredSettings();
+    TQueue queue;
+    TQueueItem* job = AddEditedJob(queue);
+    ClickInModalSoon("OkBtn");
+    QVERIFY(TPrefF::Run(s, queue, nullptr));
+    QCOMPARE(TCompressValues::From(*job), TCompressValues::From(s));
+
+    ClickInModalSoon("CancelBtn");
+    QVERIFY(!TPrefF::Run(s, queue, nullptr));
+}
+
+QTEST_MAIN(TstPrefDialog)
+#include "tst_prefdialog.moc"
