@@ -1,0 +1,433 @@
+#include "tageditor.h"
+
+#include "genres.h"
+#include "queueitem.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
+#include <QStyleFactory>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kTagLength = 255;
+constexpr int kYearLength = 4;
+constexpr int kFieldWidth = 200;
+
+// Held spin box arrows step again after 400 ms, then every 100 ms. Qt takes
+// these timings from the widget's style, so the track box gets a style of
+// its own over the application's.
+class TSpinRepeatStyle final : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        switch (hint) {
+        case SH_SpinBox_ClickAutoRepeatThreshold:
+            return 400;
+        case SH_SpinBox_ClickAutoRepeatRate:
+            return 100;
+        default:
+            return QProxyStyle::styleHint(hint, option, widget, returnData);
+        }
+    }
+};
+
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+QLineEdit* NewLineEdit(QWidget* parent, const char* name, int maxLength)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setMaxLength(maxLength);
+    edit->setMinimumWidth(kFieldWidth);
+    return edit;
+}
+
+QCheckBox* NewFixBox(QWidget* parent, const char* name)
+{
+    return NewCheckBox(parent, name, QStringLiteral("Фикс."));
+}
+
+} // namespace
+
+TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги"), parent)
+{
+    setObjectName(QStringLiteral("GroupBox1"));
+
+    // Created in tab order; labels take no focus.
+    m_id3v1 = NewCheckBox(this, "Id3v1CBx", QStringLiteral("Id3v&1"));
+    m_id3v2 = NewCheckBox(this, "Id3v2CBx", QStringLiteral("Id3v&2"));
+    auto* trackLabel = new QLabel(QStringLiteral("До&рожка №"), this);
+    m_track = new QSpinBox(this);
+    m_track->setObjectName(QStringLiteral("TrackEd"));
+    m_track->setRange(0, 254);
+    m_track->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    {
+        QStyle* base = QStyleFactory::create(QApplication::style()->name());
+        auto* style = new TSpinRepeatStyle(base); // takes base; null means the desktop style
+        style->setParent(m_track);
+        m_track->setStyle(style);
+    }
+    m_trackFix = NewFixBox(this, "TrackFixCB");
+    m_trackAuto = NewCheckBox(this, "TrackAutoCB", QStringLiteral("Авто"));
+    m_trackAuto->setChecked(true);
+
+    auto* titleLabel = new QLabel(QStringLiteral("&Название"), this);
+    m_title = NewLineEdit(this, "TItleEd", kTagLength);
+    m_titleFix = NewFixBox(this, "TitleFixCB");
+    auto* artistLabel = new QLabel(QStringLiteral("&Исполнитель"), this);
+    m_artist = NewLineEdit(this, "ArtistEd", kTagLength);
+    m_artistFix = NewFixBox(this, "ArtistFixCB");
+    auto* albumLabel = new QLabel(QStringLiteral("&Альбом"), this);
+    m_album = NewLineEdit(this, "AlbumEd", kTagLength);
+    m_albumFix = NewFixBox(this, "AlbumFixCB");
+    auto* yearLabel = new QLabel(QStringLiteral("&Год"), this);
+    m_year = NewLineEdit(this, "YearEd", kYearLength);
+    // The key filter handles typing; the validator keeps pasted or dropped
+    // text to digits as well.
+    m_year->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,4}")), m_year));
+    m_year->installEventFilter(this);
+    m_yearFix = NewFixBox(this, "YearFixCB");
+    auto* genreLabel = new QLabel(QStringLiteral("&Стиль"), this);
+    m_genre = new QComboBox(this);
+    m_genre->setObjectName(QStringLiteral("GenreCBx"));
+    m_genre->setEditable(false);
+    m_genre->setMinimumWidth(kFieldWidth);
+    m_genreFix = NewFixBox(this, "GenreFixCB");
+    auto* commentLabel = new QLabel(QStringLiteral("&Комментарий"), this);
+    m_comment = NewLineEdit(this, "CommentEd", kTagLength);
+    m_commentFix = NewFixBox(this, "CommentFixCB");
+
+    m_fileName = new QLineEdit(this);
+    m_fileName->setObjectName(QStringLiteral("edFileName"));
+    m_fileName->setReadOnly(true);
+    m_fileName->setFrame(false);
+    {
+        QPalette pal = m_fileName->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+        m_fileName->setPalette(pal);
+    }
+
+    trackLabel->setBuddy(m_track);
+    titleLabel->setBuddy(m_title);
+    artistLabel->setBuddy(m_artist);
+    albumLabel->setBuddy(m_album);
+    yearLabel->setBuddy(m_year);
+    genreLabel->setBuddy(m_genre);
+    commentLabel->setBuddy(m_comment);
+
+    auto* trackRow = new QHBoxLayout;
+    trackRow->addWidget(m_id3v1);
+    trackRow->addWidget(m_id3v2);
+    trackRow->addStretch(1);
+    trackRow->addWidget(trackLabel);
+    trackRow->addWidget(m_track);
+    trackRow->addWidget(m_trackFix);
+    trackRow->addWidget(m_trackAuto);
+
+    auto* grid = new QGridLayout;
+    const std::pair<QLabel*, std::pair<QWidget*, QCheckBox*>> rows[] = {
+        {titleLabel, {m_title, m_titleFix}},   {artistLabel, {m_artist, m_artistFix}},
+        {albumLabel, {m_album, m_albumFix}},   {yearLabel, {m_year, m_yearFix}},
+        {genreLabel, {m_genre, m_genreFix}},   {commentLabel, {m_comment, m_commentFix}},
+    };
+    int row = 0;
+    for (const auto& [label, field] : rows) {
+        grid->addWidget(label, row, 0);
+        grid->addWidget(field.first, row, 1);
+        grid->addWidget(field.second, row, 2);
+        ++row;
+    }
+    grid->setColumnStretch(1, 1);
+
+    auto* box = new QVBoxLayout(this);
+    box->addLayout(trackRow);
+    box->addLayout(grid);
+    box->addWidget(m_fileName);
+
+    connect(m_id3v1, &QCheckBox::toggled, this, &TTagEditor::Id3v1CBxClick);
+    connect(m_id3v2, &QCheckBox::toggled, this, &TTagEditor::Id3v2CBxClick);
+    connect(m_track, &QSpinBox::valueChanged, this, &TTagEditor::TrackEdChange);
+    connect(m_trackFix, &QCheckBox::toggled, this, &TTagEditor::TrackFixCBClick);
+    connect(m_trackAuto, &QCheckBox::toggled, this, &TTagEditor::TrackAutoCBClick);
+    connect(m_title, &QLineEdit::textChanged, this, &TTagEditor::TItleEdChange);
+    connect(m_artist, &QLineEdit::textChanged, this, &TTagEditor::ArtistEdChange);
+    connect(m_album, &QLineEdit::textChanged, this, &TTagEditor::AlbumEdChange);
+    connect(m_year, &QLineEdit::textChanged, this, &TTagEditor::YearEdChange);
+    connect(m_genre, &QComboBox::activated, this, &TTagEditor::GenreCBxChange);
+    connect(m_comment, &QLineEdit::textChanged, this, &TTagEditor::CommentEdChange);
+
+    TrackAutoCBClick(true); // initial enabled states and colours
+}
+
+QString TTagEditor::UnknownGenreText()
+{
+    return QStringLiteral("Неизв.");
+}
+
+quint8 TTagEditor::GenreIndexOf(const QString& name)
+{
+    for (int i = 0; i < GenreCount; ++i) {
+        if (name == QLatin1String(GenreNames[std::size_t(i)]))
+            return quint8(i);
+    }
+    return NoGenre;
+}
+
+void TTagEditor::FillGenres()
+{
+    QStringList names;
+    names.reserve(GenreCount + 1);
+    for (int i = 0; i < GenreCount; ++i)
+        names.append(GenreName(i));
+    names.append(UnknownGenreText());
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    m_genre->clear();
+    m_genre->addItems(names);
+    m_genre->setCurrentIndex(-1);
+}
+
+void TTagEditor::SetCurrentJob(TQueueItem* job)
+{
+    m_job = job;
+    if (!job)
+        return;
+
+    // The order matters: each change below runs its handler, which writes
+    // into this job, and the text fields may tick "Id3v1" on the way.
+    m_fileName->setText(job->InputFile());
+    m_id3v1->setChecked(job->Id3v1());
+    m_id3v2->setChecked(job->Id3v2());
+
+    if (TrackFixed()) {
+        job->SetTrack(quint8(TrackNumber()));
+        job->AutoTrack = false;
+    } else {
+        // A "Фикс." tick left under a ticked "Авто" does not fix the track,
+        // so the job's own number and numbering mode are shown, not
+        // overwritten with the box's number.
+        SetTrackAuto(job->AutoTrack);
+        m_track->setValue(job->Track());
+    }
+
+    auto load = [](QLineEdit* edit, const QCheckBox* fix, const QString& value, auto store) {
+        if (fix->isChecked())
+            store(edit->text().left(kTagLength));
+        else
+            edit->setText(value);
+    };
+    load(m_title, m_titleFix, job->Title(), [job](const QString& t) { job->SetTitle(t); });
+    load(m_artist, m_artistFix, job->Artist(), [job](const QString& t) { job->SetArtist(t); });
+    load(m_album, m_albumFix, job->Album(), [job](const QString& t) { job->SetAlbum(t); });
+    load(m_year, m_yearFix, job->Year(), [job](const QString& t) { job->SetYear(t); });
+
+    if (m_genreFix->isChecked())
+        job->SetGenre(GenreIndexOf(m_genre->currentText()));
+    else
+        ShowGenre(job->Genre()); // a program selection: no handler runs
+
+    load(m_comment, m_commentFix, job->Comment(), [job](const QString& t) { job->SetComment(t); });
+}
+
+void TTagEditor::InitNewJob(TQueueItem& job)
+{
+    job.SetId3v1(m_id3v1->isChecked());
+    job.SetId3v2(m_id3v2->isChecked());
+
+    job.SetTrack(0);
+    if (m_trackFix->isChecked())
+        job.SetTrack(quint8(TrackNumber()));
+    if (TrackFixed())
+        job.AutoTrack = false;
+
+    auto fixedText = [](const QLineEdit* edit, const QCheckBox* fix) {
+        return fix->isChecked() ? edit->text().left(kTagLength) : QString();
+    };
+    job.SetTitle(fixedText(m_title, m_titleFix));
+    job.SetArtist(fixedText(m_artist, m_artistFix));
+    job.SetAlbum(fixedText(m_album, m_albumFix));
+    // The year setter ignores empty text; a zero is what empties a year.
+    job.SetYear(m_yearFix->isChecked() ? m_year->text() : QStringLiteral("0"));
+    job.SetComment(fixedText(m_comment, m_commentFix));
+
+    job.SetGenre(m_genreFix->isChecked() ? GenreIndexOf(m_genre->currentText()) : NoGenre);
+}
+
+bool TTagEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_year && event->type() == QEvent::KeyPress)
+        return YearEdKeyPress(static_cast<QKeyEvent*>(event));
+    return QGroupBox::eventFilter(watched, event);
+}
+
+bool TTagEditor::YearEdKeyPress(const QKeyEvent* event) const
+{
+    // Keys without text (arrows, Home, End) move the cursor and pass, and so
+    // do editing shortcuts (Ctrl+A, Ctrl+V, ...; the validator vets what a
+    // paste brings). Qt gives Tab and Delete a text as well, but they are
+    // focus and editing keys, not typed characters.
+    const QString text = event->text();
+    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return false;
+    default:
+        break;
+    }
+    const bool digit = text.size() == 1 && text[0] >= u'0' && text[0] <= u'9';
+    return !digit;
+}
+
+void TTagEditor::ApplyTagVersionRule()
+{
+    // Ticking the box runs its handler, which turns Id3v1 on in the job.
+    if (!m_id3v1->isChecked() && !m_id3v2->isChecked())
+        m_id3v1->setChecked(true);
+}
+
+void TTagEditor::Id3v1CBxClick(bool checked)
+{
+    if (m_job)
+        m_job->SetId3v1(checked);
+}
+
+void TTagEditor::Id3v2CBxClick(bool checked)
+{
+    if (m_job)
+        m_job->SetId3v2(checked);
+}
+
+void TTagEditor::TrackEdChange(int value)
+{
+    if (!m_job)
+        return;
+    m_job->SetTrack(quint8(value));
+    ApplyTagVersionRule();
+}
+
+void TTagEditor::TItleEdChange(const QString& text)
+{
+    if (!m_job)
+        return;
+    m_job->SetTitle(text.left(kTagLength));
+    ApplyTagVersionRule();
+}
+
+void TTagEditor::ArtistEdChange(const QString& text)
+{
+    if (!m_job)
+        return;
+    m_job->SetArtist(text.left(kTagLength));
+    ApplyTagVersionRule();
+}
+
+void TTagEditor::AlbumEdChange(const QString& text)
+{
+    if (!m_job)
+        return;
+    m_job->SetAlbum(text.left(kTagLength));
+    ApplyTagVersionRule();
+}
+
+void TTagEditor::YearEdChange(const QString& text)
+{
+    if (!m_job)
+        return;
+    m_job->SetYear(text.left(kTagLength));
+    ApplyTagVersionRule();
+}
+
+void TTagEditor::CommentEdChange(const QString& text)
+{
+    if (!m_job)
+        return;
+    m_job->SetComment(text.left(kTagLength));
+    ApplyTagVersionRule();
+}
+
+void TTagEditor::GenreCBxChange(int index)
+{
+    if (!m_job)
+        return;
+    m_job->SetGenre(GenreIndexOf(m_genre->itemText(index)));
+    ApplyTagVersionRule();
+}
+
+void TTagEditor::TrackAutoCBClick(bool checked)
+{
+    m_trackFix->setEnabled(!checked);
+    m_track->setEnabled(!checked);
+    // Enabled, the box has the usual field colour; disabled, it takes the
+    // colour of the group box around it.
+    if (checked) {
+        QPalette pal = m_track->palette();
+        pal.setColor(QPalette::Base, palette().color(QPalette::Window));
+        m_track->setPalette(pal);
+    } else {
+        m_track->setPalette(QPalette());
+    }
+    if (m_job)
+        m_job->AutoTrack = checked;
+}
+
+void TTagEditor::TrackFixCBClick(bool checked)
+{
+    if (checked)
+        SetTrackAuto(false);
+}
+
+void TTagEditor::SetTrackAuto(bool on)
+{
+    // The auto rule runs even when the tick does not change.
+    if (m_trackAuto->isChecked() != on)
+        m_trackAuto->setChecked(on);
+    else
+        TrackAutoCBClick(on);
+}
+
+bool TTagEditor::TrackFixed() const
+{
+    return m_trackFix->isChecked() && !m_trackAuto->isChecked();
+}
+
+int TTagEditor::TrackNumber()
+{
+    // Text being typed counts once it is read: the box settles it into its
+    // range first (an emptied box gives 0), as when it loses the focus.
+    m_track->interpretText();
+    return m_track->value();
+}
+
+void TTagEditor::ShowGenre(quint8 genre)
+{
+    const QString name = genre < GenreCount ? GenreName(genre) : UnknownGenreText();
+    m_genre->setCurrentIndex(m_genre->findText(name));
+}
