@@ -1,16 +1,95 @@
 #pragma once
-// The batch run. Public API agreed with the main window:
+
+#include "encoder.h"
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+class IRunView;
+class TNamingTree;
+class TQueue;
+class TQueueItem;
+struct ProgramSettings;
+
+// The batch run over the queue: every unchecked job in turn gets its output
+// path and folder and one lame process; a counted pause between jobs gives the
+// user time to cancel. Event driven: the encoder's end is a signal and the
+// pause is timers, so the GUI thread is never blocked. The run talks to the
+// window only through IRunView.
 //
-//   class TBatchRun final : public QObject {
-//   public:
-//       TBatchRun(TQueue& queue, const ProgramSettings& settings, IRunView& view,
-//                 QObject* parent = nullptr);
-//       void Start();               // acGO: does nothing when the queue is empty or a run is active
-//       void Cancel();              // acCancel: sets CancelRequested
-//       bool IsRunning() const;
-//       bool CancelRequested() const;
-//       void SetEncoderProgram(const QString& path);   // tests: a fake encoder; empty = look it up
-//       void SetPauseStep(std::chrono::milliseconds);  // 500 ms in the program, 0 in tests
-//   Q_SIGNALS:
-//       void Finished();            // after the end step ("Готово" or its variants)
-//   };
+// The jobs are those in the queue when the run starts, held by pointer, and
+// each one's line is looked up afresh when needed; so lines added, removed or
+// moved while the run waits can neither shift it onto the wrong job nor make
+// it touch a deleted one.
+class TBatchRun final : public QObject
+{
+    Q_OBJECT
+public:
+    TBatchRun(TQueue& queue, const ProgramSettings& settings, IRunView& view,
+              QObject* parent = nullptr);
+    ~TBatchRun() override;
+
+    // acGO: does nothing when the queue is empty or a run is active.
+    void Start();
+    // acCancel: sets CancelRequested; a running encoder is never stopped.
+    void Cancel() { m_cancelRequested = true; }
+    bool IsRunning() const { return m_running; }
+    bool CancelRequested() const { return m_cancelRequested; }
+
+    // Tests and the benchmark: a fake encoder; empty looks up "lame".
+    void SetEncoderProgram(const QString& path) { m_program = path; }
+    // One of the six steps of the pause between jobs: 500 ms in the program.
+    void SetPauseStep(std::chrono::milliseconds step) { m_pauseStep = step; }
+
+    // The job's output must not overwrite its own source.
+    static QString SamePathReason() { return QStringLiteral("Файл назначения совпадает с исходным"); }
+
+Q_SIGNALS:
+    // After the end step ("Готово" or its variants).
+    void Finished();
+
+private:
+    struct Entry
+    {
+        TQueueItem* job;
+        QString input; // tells the job from a new one that took its memory
+    };
+    struct Current
+    {
+        TQueueItem* job = nullptr;
+        QString input;
+        QString output;
+        bool outputExisted = false;
+    };
+
+    void NextPosition();
+    void StartJob(TQueueItem* job, int line);
+    void OnEncoderEnded(const TEncoderProcess::Result& result);
+    void FinishJob(bool done, const QString& reason);
+    void PauseTick();
+    int LineOf(const Entry& entry) const;
+    int CurrentLine() const;
+    bool MoreJobsAhead() const;
+    void EndRun(const QString& status);
+
+    TQueue& m_queue;
+    const ProgramSettings& m_settings;
+    IRunView& m_view;
+    TEncoderProcess* m_encoder;
+
+    QString m_program;
+    std::chrono::milliseconds m_pauseStep{500};
+
+    bool m_running = false;
+    bool m_cancelRequested = false;
+    std::unique_ptr<TNamingTree> m_tree;
+    std::vector<Entry> m_jobs;       // the queue as it was at the start
+    std::size_t m_next = 0;          // the next entry of m_jobs
+    Current m_current;
+    int m_pauseTick = 0;             // 0..5: two steps for each of the counts 3, 2, 1
+    int m_failures = 0;
+};

@@ -1,0 +1,221 @@
+#include "batchrun.h"
+
+#include "cmdline.h"
+#include "naming.h"
+#include "namingtree.h"
+#include "paths.h"
+#include "programsettings.h"
+#include "queue.h"
+#include "runview.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace {
+
+bool SameFile(const QString& a, const QString& b)
+{
+    if (a == b)
+        return true;
+    const QFileInfo fa(a), fb(b);
+    if (fa.exists() && fb.exists())
+        return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return fa.absoluteFilePath() == fb.absoluteFilePath();
+}
+
+bool HasContent(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.size() > 0;
+}
+
+} // namespace
+
+TBatchRun::TBatchRun(TQueue& queue, const ProgramSettings& settings, IRunView& view,
+                     QObject* parent)
+    : QObject(parent), m_queue(queue), m_settings(settings), m_view(view),
+      m_encoder(new TEncoderProcess(this))
+{
+    connect(m_encoder, &TEncoderProcess::Ended, this, &TBatchRun::OnEncoderEnded);
+    connect(m_encoder, &TEncoderProcess::PercentChanged, this, [this](int percent) {
+        if (const int line = CurrentLine(); line >= 0)
+            m_view.SetProgress(line, m_queue.Count(), percent);
+    });
+}
+
+TBatchRun::~TBatchRun()
+{
+    // Only when the program quits in the middle of a job: the encoder is
+    // killed with it, and a half-written file of its own must not stay behind.
+    if (m_encoder->IsRunning()) {
+        delete m_encoder;
+        if (!m_current.outputExisted && !SameFile(m_current.output, m_current.input))
+            QFile::remove(m_current.output);
+    }
+}
+
+void TBatchRun::Start()
+{
+    if (m_running || m_queue.Count() == 0)
+        return;
+    m_running = true;
+    m_tree = std::make_unique<TNamingTree>();
+    m_cancelRequested = false;
+    m_failures = 0;
+    m_jobs.clear();
+    for (int i = 0; i < m_queue.Count(); ++i)
+        m_jobs.push_back({m_queue.Items(i), m_queue.Items(i)->InputFile()});
+    m_next = 0;
+    NextPosition();
+}
+
+void TBatchRun::NextPosition()
+{
+    while (m_next < m_jobs.size() && !m_cancelRequested) {
+        const int line = LineOf(m_jobs[m_next++]);
+        if (line < 0 || m_view.IsLineChecked(line))
+            continue; // removed since the start, or processed: no text, no pause
+        StartJob(m_queue.Items(line), line);
+        return;
+    }
+    EndRun(m_failures > 0 ? QStringLiteral("Готово. Ошибок: ") + QString::number(m_failures)
+                          : QStringLiteral("Готово"));
+}
+
+void TBatchRun::StartJob(TQueueItem* job, int line)
+{
+    m_view.SetStatusText(QStringLiteral("Обрабатывается: ") + job->InputFile());
+
+    const int mode = m_view.CurrentMode();
+    BuildOutputPath(*job, *m_tree, m_settings, mode);
+    if (!EnsureOutputDir(job->OutputDir())) {
+        const QString text = QStringLiteral("Не удалось создать папку: ") + job->OutputDir();
+        m_view.SetLineFailure(line, text);
+        EndRun(text);
+        return;
+    }
+
+    m_current.job = job;
+    m_current.input = job->InputFile();
+    m_current.output = job->OutputFile();
+    m_current.outputExisted = QFileInfo::exists(m_current.output);
+
+    if (SameFile(m_current.output, m_current.input)) {
+        FinishJob(false, SamePathReason());
+        return;
+    }
+    m_encoder->Start(m_program, JobArguments(*job, mode), Paths::ProgramFolder());
+    m_view.SetProgress(line, m_queue.Count(), -1);
+}
+
+void TBatchRun::OnEncoderEnded(const TEncoderProcess::Result& result)
+{
+    QString reason;
+    if (!result.started) {
+        // Only a failure with a name gets a message box; the line shows every one.
+        if (!result.errorName.isEmpty())
+            m_view.ShowError(result.errorName);
+        reason = result.errorName.isEmpty() ? result.errorText : result.errorName;
+        if (reason.isEmpty())
+            reason = QStringLiteral("Не удалось запустить кодировщик");
+    } else {
+        if (result.crashed)
+            reason = QStringLiteral("Кодировщик завершился аварийно");
+        else if (result.exitCode != 0)
+            reason = QStringLiteral("Код завершения ") + QString::number(result.exitCode);
+        else if (!HasContent(m_current.output))
+            reason = QStringLiteral("Кодировщик не создал файл назначения");
+        if (!reason.isEmpty() && !result.lastMessage.isEmpty())
+            reason += QStringLiteral(": ") + result.lastMessage;
+    }
+    FinishJob(reason.isEmpty(), reason);
+}
+
+void TBatchRun::FinishJob(bool done, const QString& reason)
+{
+    const int line = CurrentLine();
+    if (done) {
+        if (m_settings.DeleteAfterProcess)
+            QFile::remove(m_current.input);
+        if (line >= 0) {
+            m_view.SetLineFailure(line, QString());
+            m_view.SetLineChecked(line, true);
+        }
+    } else {
+        ++m_failures;
+        // A failed job takes away only what it made itself.
+        if (!m_current.outputExisted && !SameFile(m_current.output, m_current.input))
+            QFile::remove(m_current.output);
+        if (line >= 0)
+            m_view.SetLineFailure(line, reason);
+    }
+    m_current.job = nullptr;
+
+    if (MoreJobsAhead()) {
+        m_pauseTick = 0;
+        PauseTick();
+    } else {
+        // Let the window handle what came in meanwhile before the loop goes on.
+        QTimer::singleShot(0, this, &TBatchRun::NextPosition);
+    }
+}
+
+// One step of the pause: the even steps show the next count, every step first
+// tests the cancel flag and then waits one pause step.
+void TBatchRun::PauseTick()
+{
+    if (m_pauseTick >= 6) {
+        QTimer::singleShot(0, this, &TBatchRun::NextPosition);
+        return;
+    }
+    if (m_pauseTick % 2 == 0) {
+        m_view.SetStatusText(QStringLiteral("Ожидание отмены... ")
+                             + QString::number(3 - m_pauseTick / 2));
+    }
+    if (m_cancelRequested) {
+        QTimer::singleShot(0, this, &TBatchRun::NextPosition);
+        return;
+    }
+    ++m_pauseTick;
+    QTimer::singleShot(m_pauseStep, this, &TBatchRun::PauseTick);
+}
+
+int TBatchRun::LineOf(const Entry& entry) const
+{
+    if (!entry.job)
+        return -1;
+    // Only the address is compared: a deleted job is never touched. A new job
+    // that took a deleted one's memory is told apart by its source file.
+    const int line = m_queue.IndexOf(entry.job);
+    if (line >= 0 && m_queue.Items(line)->InputFile() != entry.input)
+        return -1;
+    return line;
+}
+
+int TBatchRun::CurrentLine() const
+{
+    return LineOf({m_current.job, m_current.input});
+}
+
+bool TBatchRun::MoreJobsAhead() const
+{
+    for (std::size_t i = m_next; i < m_jobs.size(); ++i) {
+        if (LineOf(m_jobs[i]) >= 0)
+            return true;
+    }
+    return false;
+}
+
+void TBatchRun::EndRun(const QString& status)
+{
+    m_tree.reset();
+    m_jobs.clear();
+    m_current = Current();
+    if (m_settings.DeleteFromQueue)
+        m_view.DeleteProcessedLines();
+    m_view.SetProgress(-1, m_queue.Count(), -1);
+    m_view.SetStatusText(status);
+    m_running = false;
+    Q_EMIT Finished();
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+// Starting the encoder on Linux: where `lame` is found, the environment it
+// gets, how a start failure is named, and what its progress output means.
+namespace Encoder {
+
+struct Location
+{
+    QString program;   // absolute path of the program to start
+    QString errorName; // empty when found, else "ERROR_FILE_NOT_FOUND" and friends
+};
+
+// A program given with a "/" is taken as a path; a bare name is looked for in
+// programFolder first, then in each folder of pathVariable, like execvp: the
+// first executable file wins, and a file that is found but cannot be executed
+// gives "ERROR_ACCESS_DENIED" only when no executable one follows.
+Location Locate(const QString& program, const QString& programFolder,
+                const QString& pathVariable);
+// The same with Tessary's own folder and the process's PATH; an empty
+// program means "lame".
+Location Locate(const QString& program = QString());
+
+// The inherited environment with a UTF-8 locale: LAME 3.100 writes empty
+// tag frames for non-ASCII text when its locale is "C".
+QProcessEnvironment Environment(const QProcessEnvironment& inherited);
+
+// The error name for an errno value of a failed start; empty when no name fits.
+QString StartErrorName(int errorCode);
+
+// The percent of one line of LAME's progress output ("  1234/5678 (22%)|"
+// when encoding, "Frame#  123/4567 ..." when decoding), or -1.
+int ParsePercent(QStringView line);
+
+} // namespace Encoder
+
+// One encoder process at a time: started with an argument list (never through
+// a shell), stdin on /dev/null, stdout and stderr merged and read for progress
+// and for the last message line. Every start ends in exactly one Ended signal,
+// always delivered from the event loop, never from inside Start().
+class TEncoderProcess final : public QObject
+{
+    Q_OBJECT
+public:
+    struct Result
+    {
+        bool started = false;
+        QString errorName;   // start failure mapped to a name (may be empty)
+        QString errorText;   // start failure as the system words it
+        bool crashed = false;
+        int exitCode = -1;
+        QString lastMessage; // the encoder's last non-progress line
+    };
+
+    explicit TEncoderProcess(QObject* parent = nullptr);
+    // A process still running is killed: only reached when the program quits.
+    ~TEncoderProcess() override;
+
+    // program: a path, a bare name to look up, or empty for "lame".
+    void Start(const QString& program, const QStringList& arguments,
+               const QString& workingDirectory);
+    bool IsRunning() const { return m_active; }
+
+Q_SIGNALS:
+    void PercentChanged(int percent);
+    void Ended(const TEncoderProcess::Result& result);
+
+private:
+    void OnReadyRead();
+    void OnFinished(int exitCode, QProcess::ExitStatus status);
+    void OnError(QProcess::ProcessError error);
+    void TakeOutput(const QByteArray& data, bool flush);
+    void TakeLine(const QString& line);
+    void End(const Result& result);
+
+    QProcess m_process;
+    bool m_active = false;
+    int m_percent = -1;
+    QByteArray m_pending; // bytes after the last line break
+    QString m_lastMessage;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "queue.h"
+#include "runview.h"
+
+#include <QMap>
+#include <QSet>
+#include <QStringList>
+
+#include <functional>
+
+// A window stand-in for the run: it keeps check marks and failure marks per
+// job (so they follow lines that move), records what the run shows, and lets
+// a test act at a given status text or progress call, as a user would.
+class TRecordingView final : public IRunView
+{
+public:
+    explicit TRecordingView(TQueue& queue) : m_queue(queue) {}
+
+    void SetStatusText(const QString& text) override
+    {
+        statuses << text;
+        if (onStatus)
+            onStatus(text);
+    }
+    bool IsLineChecked(int line) const override { return checked.contains(m_queue.Items(line)); }
+    void SetLineChecked(int line, bool on) override
+    {
+        if (on)
+            checked.insert(m_queue.Items(line));
+        else
+            checked.remove(m_queue.Items(line));
+    }
+    void SetLineFailure(int line, const QString& reason) override
+    {
+        if (reason.isEmpty())
+            failures.remove(m_queue.Items(line));
+        else
+            failures.insert(m_queue.Items(line), reason);
+    }
+    void DeleteProcessedLines() override
+    {
+        for (int i = m_queue.Count() - 1; i >= 0; --i) {
+            if (IsLineChecked(i))
+                Delete(i);
+        }
+    }
+    void ShowError(const QString& text) override { errors << text; }
+    int CurrentMode() const override { return mode; }
+    void SetProgress(int position, int count, int percent) override
+    {
+        progress << QStringLiteral("%1/%2:%3").arg(position).arg(count).arg(percent);
+        if (onProgress)
+            onProgress(position, percent);
+    }
+
+    // Deletes a line and forgets its marks, as the window does.
+    void Delete(int line)
+    {
+        checked.remove(m_queue.Items(line));
+        failures.remove(m_queue.Items(line));
+        m_queue.Delete(line);
+    }
+    // "x" for a checked line, "-" for an unchecked one.
+    QString Lines() const
+    {
+        QString s;
+        for (int i = 0; i < m_queue.Count(); ++i)
+            s += IsLineChecked(i) ? u'x' : u'-';
+        return s;
+    }
+    QString Failure(int line) const { return failures.value(m_queue.Items(line)); }
+
+    int mode = 0;
+    QStringList statuses;
+    QStringList errors;
+    QStringList progress; // "position/count:percent"
+    QSet<const TQueueItem*> checked;
+    QMap<const TQueueItem*, QString> failures;
+    std::function<void(const QString&)> onStatus;
+    std::function<void(int, int)> onProgress;
+
+private:
+    TQueue& m_queue;
+};
