@@ -1,0 +1,73 @@
+#include "foldertree.h"
+
+#include "foldertreemodel.h"
+#include "newfilelistbox.h"
+
+#include <QMouseEvent>
+
+#include <exception>
+
+TFolderTree::TFolderTree(QWidget* parent)
+    : QTreeView(parent),
+      m_model(new TFolderTreeModel(this))
+{
+    setModel(m_model);
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setIndentation(19);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformRowHeights(true);
+
+    // The selection keeps its colours when the tree loses the focus.
+    QPalette pal = palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
+    setPalette(pal);
+
+    const QModelIndex desktop = m_model->DesktopIndex();
+    expand(desktop);
+    setCurrentIndex(desktop);
+}
+
+QString TFolderTree::SelectedPath() const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QString() : m_model->FilePath(selected.first());
+}
+
+bool TFolderTree::MoveTo(const QString& path)
+{
+    const QModelIndex target = m_model->IndexOf(path);
+    if (!target.isValid())
+        return false;
+    for (QModelIndex up = target.parent(); up.isValid(); up = up.parent())
+        expand(up);
+    setCurrentIndex(target);
+    scrollTo(target);
+    return true;
+}
+
+void TFolderTree::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        const QModelIndex under = indexAt(event->position().toPoint());
+        if (under.isValid())
+            setCurrentIndex(under);
+        event->accept();
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void ApplyTreeClick(const TFolderTree& tree, TNewFileListBox& list)
+{
+    QString path = tree.SelectedPath();
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    try {
+        list.SetDirectory(path);
+    } catch (const std::exception&) {
+        // The list stays as the failed read left it.
+    }
+}
