@@ -1,3 +1,4 @@
+#include "batchrun.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -5,6 +6,8 @@
 #include <QLocale>
 #include <QTimer>
 #include <QTranslator>
+
+#include <chrono>
 
 int main(int argc, char* argv[])
 {
@@ -20,6 +23,16 @@ int main(int argc, char* argv[])
         QApplication::installTranslator(&qtTranslator);
 
     TMainF window;
+
+    // For trying the window without real encoding (demonstrations, the
+    // benchmark): another encoder program and a shorter pause between jobs.
+    if (const QString encoder = qEnvironmentVariable("TESSARY_ENCODER"); !encoder.isEmpty())
+        window.BatchRun()->SetEncoderProgram(encoder);
+    bool pauseOk = false;
+    const int pauseMs = qEnvironmentVariableIntValue("TESSARY_PAUSE_MS", &pauseOk);
+    if (pauseOk && pauseMs >= 0)
+        window.BatchRun()->SetPauseStep(std::chrono::milliseconds(pauseMs));
+
     window.showMaximized();
 
     // For smoke tests and start-up measurements: quit once the window is up.

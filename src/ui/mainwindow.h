@@ -1,11 +1,115 @@
 #pragma once
 
-#include <QMainWindow>
+#include "programsettings.h"
+#include "queue.h"
 
-// The main window: folder tree, file list, queue, tag editor and the run.
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QLabel;
+class QMenu;
+class QScrollArea;
+class TBatchRun;
+class TFolderTree;
+class THelpWindow;
+class TNewFileListBox;
+class TQueueList;
+class TTagEditor;
+class TUpDown;
+class TWindowRunView;
+
+// The main window and owner of the program's state: the job queue, the
+// program settings and the batch run. Loads the settings when it is created
+// and saves them (with the folder open in the tree) when it closes.
 class TMainF final : public QMainWindow
 {
     Q_OBJECT
 public:
     explicit TMainF(QWidget* parent = nullptr);
+    ~TMainF() override;
+
+    ProgramSettings& Settings() { return m_settings; }
+    TQueue& Queue() { return m_queue; }
+    TBatchRun* BatchRun() const { return m_run; }
+    int CurrentMode() const;
+
+    // Turns a file path into a new job and queue line; an exact path that is
+    // already queued is ignored.
+    void AddToQueue(const QString& path);
+
+    // The add-file dialog: returns the chosen existing file, or an empty
+    // string when the user cancels. Replaceable so tests never open it.
+    std::function<QString(QWidget* parent, const QString& title, const QString& dir,
+                          const QString& filter)>
+        PickFile;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildActions();
+    void BuildMenus();
+    QWidget* BuildUpperBand();
+    QWidget* BuildLowerBand();
+    QWidget* BuildRightPanel();
+    void FormCreate();
+    // Empties the queue and saves the settings; runs once, from closing or
+    // from destruction, whichever comes first.
+    void FormDestroy(QWidget* messageParent);
+    void SetRunning(bool running);
+
+    void AddBtnClick();
+    void FileListDblClick();
+    void N4Click();
+    void DelBtnClick();
+    void N15Click();
+    void N10Click();
+    void N12Click();
+    void GoBtnClick();
+    void CancelBtnClick();
+    void N7Click();
+    void N14Click();
+    void N8Click();
+    void ModeRGClick(int index);
+    void UpDown1Click(bool up);
+    void QueueLstClick(int line);
+    void PopupMenu1Popup();
+    void shDirsClick();
+
+    TQueue m_queue;
+    ProgramSettings m_settings;
+    bool m_destroyed = false;
+
+    QAction* acAdd = nullptr;
+    QAction* acDel = nullptr;
+    QAction* acDelCompleted = nullptr;
+    QAction* acQClear = nullptr;
+    QAction* acProp = nullptr;
+    QAction* acGO = nullptr;
+    QAction* acCancel = nullptr;
+    QAction* m_n4 = nullptr;
+    QAction* m_n9 = nullptr;
+    QAction* m_n10 = nullptr;
+    QAction* m_n12 = nullptr;
+    QMenu* m_popupMenu1 = nullptr;
+    QMenu* m_popupMenu2 = nullptr;
+
+    TFolderTree* m_tree = nullptr;
+    TNewFileListBox* m_fileList = nullptr;
+    QLabel* m_label2 = nullptr;
+    TQueueList* m_queueList = nullptr;
+    QButtonGroup* m_modeGroup = nullptr;
+    QScrollArea* m_scrollBox = nullptr;
+    TTagEditor* m_tagEditor = nullptr;
+    TUpDown* m_upDown = nullptr;
+
+    std::unique_ptr<TWindowRunView> m_runView;
+    TBatchRun* m_run = nullptr;
+    QPointer<THelpWindow> m_help;
 };

@@ -1,0 +1,181 @@
+#include "queuelist.h"
+
+#include "icons.h"
+#include "queue.h"
+
+#include <QMouseEvent>
+
+namespace {
+
+// Marks the program's own changes so that the handlers for user actions
+// (selection loads the tag editor, ticking is refused) leave them alone.
+class ProgramChange final
+{
+public:
+    explicit ProgramChange(int& counter) : m_counter(counter) { ++m_counter; }
+    ~ProgramChange() { --m_counter; }
+    ProgramChange(const ProgramChange&) = delete;
+    ProgramChange& operator=(const ProgramChange&) = delete;
+
+private:
+    int& m_counter;
+};
+
+} // namespace
+
+TQueueList::TQueueList(TQueue& queue, QWidget* parent) : QListWidget(parent), m_queue(queue)
+{
+    setObjectName(QStringLiteral("QueueLst"));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    // The failure mark must fit the tight lines of the list.
+    const int mark = qMax(8, fontMetrics().height() - 2);
+    setIconSize(QSize(mark, mark));
+    connect(this, &QListWidget::itemChanged, this, &TQueueList::OnItemChanged);
+    connect(this, &QListWidget::itemSelectionChanged, this, &TQueueList::OnSelectionChanged);
+}
+
+TQueueItem* TQueueList::AddToQueue(const QString& path,
+                                   const std::function<void(TQueueItem&)>& init)
+{
+    // Linux file names are case-sensitive: only the exact path is a duplicate.
+    for (int i = 0; i < count(); ++i)
+        if (item(i)->text() == path)
+            return nullptr;
+
+    TQueueItem* job = m_queue.Add();
+    job->SetInputFile(path);
+    if (init)
+        init(*job);
+
+    ProgramChange guard(m_programChange);
+    auto* line = new QListWidgetItem(job->InputFile());
+    line->setFlags(line->flags() | Qt::ItemIsUserCheckable);
+    line->setCheckState(Qt::Unchecked);
+    addItem(line);
+    return job;
+}
+
+int TQueueList::CurrentLine() const
+{
+    const auto selected = selectedItems();
+    return selected.isEmpty() ? -1 : row(selected.first());
+}
+
+TQueueItem* TQueueList::CurrentJob() const
+{
+    return m_queue.Items(CurrentLine());
+}
+
+void TQueueList::DropCurrent()
+{
+    Q_EMIT CurrentDropping();
+    clearSelection();
+    setCurrentItem(nullptr);
+}
+
+void TQueueList::DeleteCurrent()
+{
+    const int line = CurrentLine();
+    if (line < 0)
+        return;
+    ProgramChange guard(m_programChange);
+    DropCurrent();
+    m_queue.Delete(line);
+    delete takeItem(line);
+    setCurrentItem(nullptr);
+}
+
+void TQueueList::DeleteProcessed()
+{
+    ProgramChange guard(m_programChange);
+    DropCurrent();
+    for (int i = count() - 1; i >= 0; --i) {
+        if (item(i)->checkState() == Qt::Checked) {
+            delete takeItem(i);
+            m_queue.Delete(i);
+        }
+    }
+    setCurrentItem(nullptr);
+}
+
+void TQueueList::ClearQueue()
+{
+    ProgramChange guard(m_programChange);
+    DropCurrent();
+    clear();
+    m_queue.Clear();
+}
+
+void TQueueList::MoveCurrent(bool up)
+{
+    const int line = CurrentLine();
+    const int target = up ? line - 1 : line + 1;
+    if (line < 0 || target < 0 || target >= count())
+        return;
+    ProgramChange guard(m_programChange);
+    m_queue.Move(line, target);
+    // The whole line travels: text, check mark and failure mark.
+    QListWidgetItem* moved = takeItem(line);
+    insertItem(target, moved);
+    setCurrentItem(moved);
+    moved->setSelected(true);
+}
+
+bool TQueueList::IsLineChecked(int line) const
+{
+    const QListWidgetItem* it = item(line);
+    return it && it->checkState() == Qt::Checked;
+}
+
+void TQueueList::SetLineChecked(int line, bool checked)
+{
+    if (QListWidgetItem* it = item(line)) {
+        ProgramChange guard(m_programChange);
+        it->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void TQueueList::SetLineFailure(int line, const QString& reason)
+{
+    if (QListWidgetItem* it = item(line)) {
+        ProgramChange guard(m_programChange);
+        it->setIcon(reason.isEmpty() ? QIcon() : Icons::Error());
+        it->setToolTip(reason);
+    }
+}
+
+void TQueueList::OnItemChanged(QListWidgetItem* it)
+{
+    // The user may clear a processed mark but never set one.
+    if (m_programChange > 0 || it->checkState() == Qt::Unchecked)
+        return;
+    ProgramChange guard(m_programChange);
+    it->setCheckState(Qt::Unchecked);
+}
+
+void TQueueList::OnSelectionChanged()
+{
+    if (m_programChange > 0 || m_mousePress)
+        return;
+    Q_EMIT LineSelected(CurrentLine());
+}
+
+void TQueueList::mousePressEvent(QMouseEvent* event)
+{
+    // A click loads its line even when that line is already current, so the
+    // mouse reports its selection here rather than through selection changes.
+    const int before = CurrentLine();
+    QListWidgetItem* pressed = itemAt(event->position().toPoint());
+    m_mousePress = true;
+    QListWidget::mousePressEvent(event);
+    // Qt leaves the selection alone for a press on a check box; here that
+    // press selects its line first, as any other click on the line does.
+    if (pressed && !pressed->isSelected() && event->button() == Qt::LeftButton &&
+        !(event->modifiers() & Qt::ControlModifier))
+        setCurrentItem(pressed);
+    m_mousePress = false;
+    const int after = CurrentLine();
+    if (after >= 0 ? pressed != nullptr : before >= 0)
+        Q_EMIT LineSelected(after);
+}

@@ -1,0 +1,89 @@
+#include "windowrunview.h"
+
+#include "queuelist.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QStatusBar>
+
+TWindowRunView::TWindowRunView(QStatusBar& statusBar, TQueueList& queueList,
+                               std::function<int()> mode, QWidget* dialogParent)
+    : m_statusBar(statusBar), m_queueList(queueList), m_mode(std::move(mode)),
+      m_dialogParent(dialogParent)
+{
+    // A label rather than showMessage(): a temporary message would hide the
+    // progress widgets beside it.
+    m_text = new QLabel(&statusBar);
+    m_text->setObjectName(QStringLiteral("StatusText"));
+    m_text->setTextFormat(Qt::PlainText);
+    m_position = new QLabel(&statusBar);
+    m_position->setObjectName(QStringLiteral("RunPosition"));
+    m_progress = new QProgressBar(&statusBar);
+    m_progress->setObjectName(QStringLiteral("RunProgress"));
+    m_progress->setRange(0, 100);
+    m_progress->setFixedWidth(160);
+    m_progress->setMaximumHeight(statusBar.fontMetrics().height() + 4);
+    statusBar.addWidget(m_text, 1);
+    statusBar.addPermanentWidget(m_position);
+    statusBar.addPermanentWidget(m_progress);
+    m_position->hide();
+    m_progress->hide();
+}
+
+void TWindowRunView::SetStatusText(const QString& text)
+{
+    m_text->setText(text);
+    m_text->repaint();
+}
+
+bool TWindowRunView::IsLineChecked(int line) const
+{
+    return m_queueList.IsLineChecked(line);
+}
+
+void TWindowRunView::SetLineChecked(int line, bool checked)
+{
+    m_queueList.SetLineChecked(line, checked);
+}
+
+void TWindowRunView::SetLineFailure(int line, const QString& reason)
+{
+    m_queueList.SetLineFailure(line, reason);
+}
+
+void TWindowRunView::DeleteProcessedLines()
+{
+    m_queueList.DeleteProcessed();
+}
+
+void TWindowRunView::ShowError(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tessary"), text, QMessageBox::Ok,
+                    m_dialogParent);
+    box.setObjectName(QStringLiteral("RunErrorBox"));
+    box.exec();
+}
+
+int TWindowRunView::CurrentMode() const
+{
+    return m_mode ? m_mode() : 0;
+}
+
+void TWindowRunView::SetProgress(int position, int count, int percent)
+{
+    if (position < 0) {
+        m_position->hide();
+        m_progress->hide();
+        return;
+    }
+    m_position->setText(QStringLiteral("%1 из %2").arg(position + 1).arg(count));
+    m_position->show();
+    if (percent < 0) {
+        m_progress->setRange(0, 0); // busy until the encoder reports a percent
+    } else {
+        m_progress->setRange(0, 100);
+        m_progress->setValue(qBound(0, percent, 100));
+    }
+    m_progress->show();
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "runview.h"
+
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QStatusBar;
+class QWidget;
+class TQueueList;
+
+// Shows the batch run in the main window: status text and progress in the
+// status bar, check and failure marks on the queue lines.
+class TWindowRunView final : public IRunView
+{
+public:
+    TWindowRunView(QStatusBar& statusBar, TQueueList& queueList, std::function<int()> mode,
+                   QWidget* dialogParent);
+
+    void SetStatusText(const QString& text) override;
+    bool IsLineChecked(int line) const override;
+    void SetLineChecked(int line, bool checked) override;
+    void SetLineFailure(int line, const QString& reason) override;
+    void DeleteProcessedLines() override;
+    void ShowError(const QString& text) override;
+    int CurrentMode() const override;
+    void SetProgress(int position, int count, int percent) override;
+
+private:
+    QStatusBar& m_statusBar;
+    TQueueList& m_queueList;
+    std::function<int()> m_mode;
+    QWidget* m_dialogParent;
+    QLabel* m_text = nullptr;
+    QLabel* m_position = nullptr;
+    QProgressBar* m_progress = nullptr;
+};
