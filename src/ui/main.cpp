@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QTimer>
 #include <QTranslator>
 
@@ -33,6 +34,10 @@ int main(int argc, char* argv[])
     if (pauseOk && pauseMs >= 0)
         window.BatchRun()->SetPauseStep(std::chrono::milliseconds(pauseMs));
 
+    // The normal size, used when the desktop has no window manager to
+    // maximize the window and when the user restores it from maximized.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window.resize(QSize(1100, 720).boundedTo(screen->availableGeometry().size()));
     window.showMaximized();
 
     // For smoke tests and start-up measurements: quit once the window is up.
