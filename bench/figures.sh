@@ -1,0 +1,108 @@
+#!/bin/sh
+# Prints Tessary's performance figures:
+#   - time from process start to the first painted main window, and the
+#     resident memory of the idle window with an empty queue and with a queue
+#     of 1,000 jobs (bench_startup; offscreen, and under Xvfb when present);
+#   - the batch run's own cost per job (bench_run);
+#   - reading a large folder into the file list (bench_filelist).
+#
+#   bench/figures.sh [build-folder]     (default: build-figures next to bench/)
+#
+# Environment: RUNS (start-ups per platform, default 7), JOBS (default 1000).
+# Configures and builds the benchmarks in the build folder if needed.
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-figures}
+runs=${RUNS:-7}
+jobs=${JOBS:-1000}
+startup_target_ms=400
+memory_target_kib=$((80 * 1024))
+
+if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" --target bench_startup bench_run bench_filelist >/dev/null
+
+startup="$build/bench/startup/bench_startup"
+tmp=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP PIPE
+
+# An X server of our own on the first free display; prints the display.
+start_xvfb() {
+    n=99
+    while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    i=0
+    while [ ! -S "/tmp/.X11-unix/X$n" ] && [ "$i" -lt 100 ]; do
+        sleep 0.1
+        i=$((i + 1))
+    done
+    display=":$n"
+}
+
+# One start-up per line: "<painted ms> <idle KiB> <queued KiB> <add ms>".
+measure() { # <label> <command prefix...>
+    label=$1
+    shift
+    : > "$tmp/$label"
+    i=0
+    while [ "$i" -lt "$runs" ]; do
+        "$@" sh -c 'export TESSARY_T0_NS=$(date +%s%N); exec "$0" "$1"' "$startup" "$jobs" \
+            > "$tmp/out" 2>/dev/null
+        awk -F': *' '
+            /^first painted window/ { p = $2 + 0 }
+            /^idle RSS, empty queue/ { e = $2 + 0 }
+            /^idle RSS, [0-9]+ jobs/ { q = $2 + 0 }
+            /^adding/ { a = $2 + 0 }
+            END { print p, e, q, a }' "$tmp/out" >> "$tmp/$label"
+        i=$((i + 1))
+    done
+}
+
+median() { # <file> <column>
+    sort -n -k"$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { print v[int((NR + 1) / 2)] }'
+}
+minimum() {
+    sort -n -k"$2" "$1" | awk -v c="$2" 'NR == 1 { print $c }'
+}
+
+report() { # <label> <title>
+    f="$tmp/$1"
+    painted=$(median "$f" 1)
+    idle=$(median "$f" 2)
+    queued=$(median "$f" 3)
+    echo "== Start-up, $2 ($runs runs, medians)"
+    printf '%-28s%s ms (best %s ms)\n' "first painted window:" "$painted" "$(minimum "$f" 1)"
+    printf '%-28s%s MiB (%s KiB)\n' "idle RSS, empty queue:" "$((idle / 1024))" "$idle"
+    printf '%-28s%s MiB (%s KiB)\n' "idle RSS, $jobs jobs:" "$((queued / 1024))" "$queued"
+    printf '%-28s%s ms\n' "adding $jobs jobs:" "$(median "$f" 4)"
+    awk -v p="$painted" -v q="$queued" -v pt="$startup_target_ms" -v mt="$memory_target_kib" 'BEGIN {
+        printf "%-28s%s\n", "target start < " pt " ms:", (p < pt ? "met" : "NOT met")
+        printf "%-28s%s\n", "target RSS < " mt / 1024 " MiB:", (q < mt ? "met" : "NOT met")
+    }'
+    echo
+}
+
+echo "Tessary figures, $(date '+%Y-%m-%d %H:%M'), $(nproc) CPUs, build $build"
+echo
+measure offscreen env QT_QPA_PLATFORM=offscreen
+report offscreen "offscreen platform"
+if command -v Xvfb >/dev/null 2>&1; then
+    start_xvfb
+    measure xvfb env DISPLAY="$display" QT_QPA_PLATFORM=xcb
+    report xvfb "X11 (Xvfb, no window manager)"
+fi
+
+echo "== Batch run (bench_run)"
+"$build/bench/run/bench_run"
+echo
+echo "== File list (bench_filelist)"
+QT_QPA_PLATFORM=offscreen "$build/bench/filelist/bench_filelist"
