@@ -22,6 +22,7 @@
 #include <QtTest>
 
 #include <taglib/id3v2tag.h>
+#include "id3read.h"
 #include <taglib/mpegfile.h>
 #include <taglib/wavfile.h>
 
@@ -30,18 +31,10 @@
 using namespace std::chrono_literals;
 using E2E::Find;
 
+using TestUtil::ToQString;
+using TestUtil::V2Frame;
+
 namespace {
-
-QString ToQString(const TagLib::String& s)
-{
-    return QString::fromStdWString(s.toWString());
-}
-
-QString V2Frame(TagLib::ID3v2::Tag* tag, const char* id)
-{
-    const TagLib::ID3v2::FrameList frames = tag->frameListMap()[id];
-    return frames.isEmpty() ? QStringLiteral("<none>") : ToQString(frames.front()->toString());
-}
 
 // Picks one of an editable combo box's suggestions, as from its drop-down.
 void PickSuggestion(QComboBox* box, const QString& text)

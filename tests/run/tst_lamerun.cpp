@@ -12,6 +12,7 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegheader.h>
+#include "id3read.h"
 #include <taglib/mpegfile.h>
 #include <taglib/wavfile.h>
 
@@ -41,18 +42,10 @@ private:
     ProgramSettings m_settings;
 };
 
+using TestUtil::ToQString;
+using TestUtil::V2Frame;
+
 namespace {
-
-QString ToQString(const TagLib::String& s)
-{
-    return QString::fromStdWString(s.toWString());
-}
-
-QString V2Frame(TagLib::ID3v2::Tag* tag, const char* id)
-{
-    const TagLib::ID3v2::FrameList frames = tag->frameListMap()[id];
-    return frames.isEmpty() ? QStringLiteral("<none>") : ToQString(frames.front()->toString());
-}
 
 // The method lame records in its LAME tag: 1 CBR, 2 ABR, 3 and above VBR.
 int LameMethod(const QByteArray& mp3)
