@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "compressvalues.h"
 #include "batchrun.h"
 #include "foldertree.h"
 #include "helpwindow.h"
@@ -413,20 +414,7 @@ void TMainF::SetRunning(bool running)
 void TMainF::AddToQueue(const QString& path)
 {
     m_queueList->AddToQueue(path, [this](TQueueItem& job) {
-        const ProgramSettings& s = m_settings;
-        job.SetAlgorithm(s.Algorithm);
-        job.SetABitrate(s.ABitrate);
-        job.SetMinBitrate(s.MinBitrate);
-        job.SetMaxBitrate(s.MaxBitrate);
-        job.SetFrequency(s.Frequency);
-        job.SetQuality(s.Quality);
-        job.SetVBRQuality(s.VBRQuality);
-        job.SetVBRNew(s.VBRNew);
-        job.SetMode(s.Mode);
-        job.SetKeepFreq(s.KeepFreq);
-        job.SetCopyrighted(s.Copyrighted);
-        job.SetNonOriginal(s.NonOriginal);
-        job.SetCRCs(s.CRCs);
+        TCompressValues::From(m_settings).StoreTo(job);
         m_tagEditor->InitNewJob(job);
     });
 }
