@@ -7,6 +7,7 @@
 // memory the lines take (resident set growth over the first read).
 
 #include "filelistreader.h"
+#include "procstatus.h"
 #include "newfilelistbox.h"
 
 #include <QApplication>
@@ -25,15 +26,6 @@
 namespace {
 
 constexpr int Runs = 7;
-
-long RssKiB()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
-}
 
 bool MakeFiles(const QString& dir, const QString& suffix, int count)
 {
@@ -106,12 +98,12 @@ int main(int argc, char** argv)
         }
 
         list->SetDirectory(QStringLiteral("..."));
-        const long rssBefore = RssKiB();
+        const long rssBefore = ProcStatusKiB("VmRSS");
         timer.start();
         list->SetDirectory(folder);
         read.push_back(timer.nsecsElapsed() / 1e6);
         if (run == 0)
-            rssGrowth = RssKiB() - rssBefore;
+            rssGrowth = ProcStatusKiB("VmRSS") - rssBefore;
         if (list->Count() != wavs) {
             std::fprintf(stderr, "the list holds %d lines\n", list->Count());
             return 1;

@@ -4,6 +4,7 @@
 // each round, so growth with the number of jobs would show.
 
 #include "batchrun.h"
+#include "procstatus.h"
 #include "programsettings.h"
 #include "queue.h"
 #include "runview.h"
@@ -52,19 +53,6 @@ private:
     TQueue& m_queue;
     std::vector<bool> m_checked;
 };
-
-long StatusKb(const char* field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 // CPU time of this process alone (children excluded), in ms.
 double SelfCpuMs()
@@ -153,7 +141,7 @@ int main(int argc, char** argv)
     // The machine is shared: rounds alternate and the best of each kind counts.
     const int rounds = argc > 2 ? QByteArray(argv[2]).toInt() : 5;
     QTextStream out(stdout);
-    const long hwmStart = StatusKb("VmHWM");
+    const long hwmStart = ProcStatusKiB("VmHWM");
     double plain = 1e300, run = 1e300, plainCpu = 1e300, runCpu = 1e300;
     QList<long> hwm;
     for (int r = 0; r < rounds; ++r) {
@@ -167,7 +155,7 @@ int main(int argc, char** argv)
         const double b = RunMs(queue, view, settings, program, inputs);
         runCpu = std::min(runCpu, SelfCpuMs() - cpu);
         const long runSwitches = Switches() - sw;
-        hwm << StatusKb("VmHWM");
+        hwm << ProcStatusKiB("VmHWM");
         out << "round " << r + 1 << ": plain loop " << p << " ms, run " << b
             << " ms; context switches per job " << double(plainSwitches) / jobs << " / "
             << double(runSwitches) / jobs << '\n';

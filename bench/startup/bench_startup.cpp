@@ -11,6 +11,7 @@
 // settings go to a throw-away config folder.
 
 #include "mainwindow.h"
+#include "procstatus.h"
 
 #include <QApplication>
 #include <QDir>
@@ -70,19 +71,6 @@ private:
     clockid_t m_clock = CLOCK_REALTIME;
     const char* m_source = "";
 };
-
-long StatusKiB(const char* field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 // Lets the window settle: pending events, paints and deferred deletions.
 void Settle(int ms)
@@ -157,7 +145,7 @@ int main(int argc, char* argv[])
     }
 
     Settle(500);
-    const long idleKiB = StatusKiB("VmRSS");
+    const long idleKiB = ProcStatusKiB("VmRSS");
 
     // The jobs' files exist (a job keeps only existing sources) before the clock runs.
     QStringList paths;
@@ -176,7 +164,7 @@ int main(int argc, char* argv[])
     const double addMs = adding.nsecsElapsed() / 1e6;
     window.repaint();
     Settle(500);
-    const long queuedKiB = StatusKiB("VmRSS");
+    const long queuedKiB = ProcStatusKiB("VmRSS");
     const int queued = window.Queue().Count();
 
     std::printf("platform:                    %s\n", qPrintable(QGuiApplication::platformName()));
@@ -188,7 +176,7 @@ int main(int argc, char* argv[])
     std::printf("idle RSS, empty queue:       %ld KiB\n", idleKiB);
     std::printf("adding %d jobs:            %.1f ms\n", queued, addMs);
     std::printf("idle RSS, %d jobs:         %ld KiB\n", queued, queuedKiB);
-    std::printf("peak RSS:                    %ld KiB\n", StatusKiB("VmHWM"));
+    std::printf("peak RSS:                    %ld KiB\n", ProcStatusKiB("VmHWM"));
     window.close();
     return queued == jobs ? 0 : 1;
 }
