@@ -172,8 +172,13 @@ TEncoderProcess::TEncoderProcess(QObject* parent) : QObject(parent)
 TEncoderProcess::~TEncoderProcess()
 {
     disconnect(&m_process, nullptr, this, nullptr);
-    if (m_process.state() != QProcess::NotRunning)
+    if (m_process.state() != QProcess::NotRunning) {
+        // Only reached when the program closes during a job. QProcess's own
+        // destructor would kill and wait as well, but with a warning; a
+        // killed encoder is reaped at once, so the wait is short.
         m_process.kill();
+        m_process.waitForFinished(2000);
+    }
 }
 
 void TEncoderProcess::Start(const QString& program, const QStringList& arguments,
