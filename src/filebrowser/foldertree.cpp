@@ -28,6 +28,12 @@ TFolderTree::TFolderTree(QWidget* parent)
     const QModelIndex desktop = m_model->DesktopIndex();
     expand(desktop);
     setCurrentIndex(desktop);
+
+    // The file system model fills folders in from a worker thread, so rows
+    // above a folder selected by MoveTo can still arrive and push it out of
+    // view after the window is shown.
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &TFolderTree::KeepMovedToVisible);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &TFolderTree::KeepMovedToVisible);
 }
 
 QString TFolderTree::SelectedPath() const
@@ -44,12 +50,38 @@ bool TFolderTree::MoveTo(const QString& path)
     for (QModelIndex up = target.parent(); up.isValid(); up = up.parent())
         expand(up);
     setCurrentIndex(target);
-    scrollTo(target);
+    m_movedTo = target;
+    KeepMovedToVisible();
     return true;
+}
+
+void TFolderTree::KeepMovedToVisible()
+{
+    if (m_movedTo.isValid())
+        scrollTo(m_movedTo);
+}
+
+void TFolderTree::showEvent(QShowEvent* event)
+{
+    QTreeView::showEvent(event);
+    KeepMovedToVisible();
+}
+
+void TFolderTree::keyPressEvent(QKeyEvent* event)
+{
+    m_movedTo = QPersistentModelIndex();
+    QTreeView::keyPressEvent(event);
+}
+
+void TFolderTree::wheelEvent(QWheelEvent* event)
+{
+    m_movedTo = QPersistentModelIndex();
+    QTreeView::wheelEvent(event);
 }
 
 void TFolderTree::mousePressEvent(QMouseEvent* event)
 {
+    m_movedTo = QPersistentModelIndex();
     if (event->button() == Qt::RightButton) {
         const QModelIndex under = indexAt(event->position().toPoint());
         if (under.isValid())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QTreeView>
 
 class TFolderTreeModel;
@@ -26,9 +27,16 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void KeepMovedToVisible();
+
     TFolderTreeModel* m_model;
+    // The folder MoveTo selected, kept in view until the user takes over.
+    QPersistentModelIndex m_movedTo;
 };
 
 // The tree's click: points the list at the selected folder (its path with

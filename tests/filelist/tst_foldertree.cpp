@@ -37,6 +37,7 @@ private Q_SLOTS:
     void moveTo_data();
     void moveTo();
     void clickRule();
+    void movedToStaysInView();
     void folderInTwoBranches();
 };
 
@@ -107,6 +108,27 @@ void TFolderTreeTest::moveTo()
     QCOMPARE(tree.SelectedPath(), moved ? Clean(target) : Clean(folder.PathOf("x")));
     for (QModelIndex up = tree.currentIndex().parent(); up.isValid(); up = up.parent())
         QVERIFY(tree.isExpanded(up));
+}
+
+// The model fills folders in from a worker thread: the rows above the stored
+// folder arrive after the move and must not push it out of a small tree.
+void TFolderTreeTest::movedToStaysInView()
+{
+    TTempFolder folder;
+    for (int i = 0; i < 60; ++i)
+        QVERIFY(folder.Mkdir(QStringLiteral("d%1").arg(i, 2, 10, QLatin1Char('0'))));
+    QVERIFY(folder.Mkdir("d59/inner"));
+    TFolderTree tree;
+    tree.resize(200, 120);
+    QVERIFY(tree.MoveTo(folder.PathOf("d59/inner")));
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    const auto inView = [&tree] {
+        return tree.viewport()->rect().contains(tree.visualRect(tree.currentIndex()));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(ChildNames(tree.model(), tree.currentIndex().parent().parent()).size()
+                                 == 60 && inView(),
+                             5000);
 }
 
 void TFolderTreeTest::clickRule()
