@@ -12,12 +12,14 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -73,6 +75,7 @@ private Q_SLOTS:
     void tagEditorFollowsUserSelection_data();
     void tagEditorFollowsUserSelection();
     void queueActionsWaitForTheRun();
+    void fixedTrackKeptThroughRun();
     void helpAndAbout();
 
 private:
@@ -468,6 +471,40 @@ void TstMainWindow::queueActionsWaitForTheRun()
     QVERIFY2(queueList->item(1)->toolTip().contains(QStringLiteral("3")),
              qPrintable(queueList->item(1)->toolTip()));
     QVERIFY(queueList->item(0)->icon().isNull());
+}
+
+// A track fixed in the tag editor reaches its jobs with automatic numbering
+// off, so the run keeps 7 while a job added with "Авто" is numbered.
+void TstMainWindow::fixedTrackKeptThroughRun()
+{
+    const QString encoder = m_music->filePath("writer-lame");
+    QVERIFY(TestUtil::WriteFile(encoder, QByteArray("#!/bin/sh\neval out=\\${$#}\nprintf x > \"$out\"\n")));
+    QVERIFY(QFile::setPermissions(encoder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    NewWindow();
+    m_window->BatchRun()->SetEncoderProgram(encoder);
+    m_window->BatchRun()->SetPauseStep(std::chrono::milliseconds(0));
+    ProgramSettings& settings = m_window->Settings();
+    settings.DeleteFromQueue = false;
+    settings.TargetDirectory = m_music->filePath(QStringLiteral("out"));
+    settings.FileNameFormat = QStringLiteral("%8 - %0");
+
+    Find<QCheckBox>("TrackAutoCB")->setChecked(false);
+    Find<QSpinBox>("TrackEd")->setValue(7);
+    Find<QCheckBox>("TrackFixCB")->setChecked(true);
+    AddFiles({"t1.wav", "t2.wav"});
+    Find<QCheckBox>("TrackAutoCB")->setChecked(true);
+    AddFiles({"t3.wav"});
+
+    Find<QAbstractButton>("GoBtn")->click();
+    QTRY_COMPARE(Find<QLabel>("StatusText")->text(), QStringLiteral("Готово"));
+    const TQueue& queue = m_window->Queue();
+    QCOMPARE(queue.Count(), 3);
+    QCOMPARE(int(queue.Items(0)->Track()), 7);
+    QCOMPARE(int(queue.Items(1)->Track()), 7);
+    QCOMPARE(int(queue.Items(2)->Track()), 1);
+    for (const char* name : {"out/07 - t1.mp3", "out/07 - t2.mp3", "out/01 - t3.mp3"})
+        QVERIFY2(QFileInfo::exists(m_music->filePath(QLatin1String(name))), name);
 }
 
 void TstMainWindow::helpAndAbout()
