@@ -33,6 +33,7 @@ public:
     bool IsLineChecked(int line) const override { return m_checked.at(line); }
     void SetLineChecked(int line, bool on) override { m_checked[line] = on; }
     void SetLineFailure(int, const QString& reason) override { failures += !reason.isEmpty(); }
+    void SetLineSkipped(int, const QString&) override {}
     void DeleteProcessedLines() override
     {
         for (int i = m_queue.Count() - 1; i >= 0; --i) {

@@ -2,14 +2,16 @@
 
 #include "cmdline.h"
 #include "naming.h"
-#include "namingtree.h"
+#include "outputnamer.h"
 #include "paths.h"
 #include "programsettings.h"
 #include "queue.h"
 #include "runview.h"
+#include "tempoutput.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTimer>
 
 namespace {
@@ -22,12 +24,6 @@ bool SameFile(const QString& a, const QString& b)
     if (fa.exists() && fb.exists())
         return fa.canonicalFilePath() == fb.canonicalFilePath();
     return fa.absoluteFilePath() == fb.absoluteFilePath();
-}
-
-bool HasContent(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && info.size() > 0;
 }
 
 } // namespace
@@ -47,20 +43,22 @@ TBatchRun::TBatchRun(TQueue& queue, const ProgramSettings& settings, IRunView& v
 TBatchRun::~TBatchRun()
 {
     // Only when the program quits in the middle of a job: the encoder is
-    // killed with it, and a half-written file of its own must not stay behind.
-    if (m_encoder->IsRunning()) {
+    // killed with it, and its half-written temporary goes too.
+    if (m_encoder->IsRunning())
         delete m_encoder;
-        if (!m_current.outputExisted && !SameFile(m_current.output, m_current.input))
-            QFile::remove(m_current.output);
-    }
+    m_current.temp.reset();
 }
 
-void TBatchRun::Start()
+void TBatchRun::Start(TExistingOutput answer)
 {
     if (m_running || m_queue.Count() == 0)
         return;
     m_running = true;
-    m_tree = std::make_unique<TNamingTree>();
+    m_existing = answer != TExistingOutput::Ask ? answer : m_settings.ExistingOutput;
+    if (m_existing == TExistingOutput::Ask)
+        m_existing = TExistingOutput::KeepBoth;
+    m_namer = std::make_unique<TOutputNamer>();
+    m_cleanedFolders.clear();
     m_cancelRequested = false;
     m_failures = 0;
     m_jobs.clear();
@@ -76,37 +74,55 @@ void TBatchRun::NextPosition()
         const int line = LineOf(m_jobs[m_next++]);
         if (line < 0 || m_view.IsLineChecked(line))
             continue; // removed since the start, or processed: no text, no pause
-        StartJob(m_queue.Items(line), line);
-        return;
+        if (StartJob(m_queue.Items(line), line))
+            return;
     }
     EndRun(m_failures > 0 ? QStringLiteral("Готово. Ошибок: ") + QString::number(m_failures)
                           : QStringLiteral("Готово"));
 }
 
-void TBatchRun::StartJob(TQueueItem* job, int line)
+bool TBatchRun::StartJob(TQueueItem* job, int line)
 {
+    const int mode = m_view.CurrentMode();
+    const TOutputNamer::Assignment named = m_namer->Assign(*job, m_settings, mode, m_existing, job);
+    if (named.skip) {
+        // Like a processed line: no status text, no pause, not an error.
+        m_view.SetLineSkipped(line, SkippedReason());
+        return false;
+    }
     m_view.SetStatusText(QStringLiteral("Обрабатывается: ") + job->InputFile());
 
-    const int mode = m_view.CurrentMode();
-    BuildOutputPath(*job, *m_tree, m_settings, mode);
     if (!EnsureOutputDir(job->OutputDir())) {
         const QString text = QStringLiteral("Не удалось создать папку: ") + job->OutputDir();
         m_view.SetLineFailure(line, text);
         EndRun(text);
-        return;
+        return true;
+    }
+    const QString folderKey = QFileInfo(job->OutputDir()).absoluteFilePath();
+    if (!m_cleanedFolders.contains(folderKey)) {
+        m_cleanedFolders.insert(folderKey);
+        TTempOutput::RemoveStale(job->OutputDir());
     }
 
     m_current.job = job;
     m_current.input = job->InputFile();
     m_current.output = job->OutputFile();
-    m_current.outputExisted = QFileInfo::exists(m_current.output);
+    m_current.replace = named.replace;
 
     if (SameFile(m_current.output, m_current.input)) {
         FinishJob(false, SamePathReason());
-        return;
+        return true;
     }
-    m_encoder->Start(m_program, JobArguments(*job, mode), Paths::ProgramFolder());
+    m_current.temp = std::make_unique<TTempOutput>();
+    QString error;
+    if (!m_current.temp->Create(job->OutputDir(), &error)) {
+        FinishJob(false, QStringLiteral("Не удалось создать временный файл: ") + error);
+        return true;
+    }
+    m_encoder->Start(m_program, JobArguments(*job, mode, m_current.temp->Path()),
+                     Paths::ProgramFolder());
     m_view.SetProgress(line, m_queue.Count(), -1);
+    return true;
 }
 
 void TBatchRun::OnEncoderEnded(const TEncoderProcess::Result& result)
@@ -124,11 +140,15 @@ void TBatchRun::OnEncoderEnded(const TEncoderProcess::Result& result)
             reason = QStringLiteral("Кодировщик завершился аварийно");
         else if (result.exitCode != 0)
             reason = QStringLiteral("Код завершения ") + QString::number(result.exitCode);
-        else if (!HasContent(m_current.output))
+        else if (!m_current.temp || !m_current.temp->HasContent())
             reason = QStringLiteral("Кодировщик не создал файл назначения");
         if (!reason.isEmpty() && !result.lastMessage.isEmpty())
             reason += QStringLiteral(": ") + result.lastMessage;
     }
+    // The output takes its final name only now that the job is done.
+    QString error;
+    if (reason.isEmpty() && !m_current.temp->Commit(m_current.output, m_current.replace, &error))
+        reason = QStringLiteral("Не удалось сохранить файл результата: ") + error;
     FinishJob(reason.isEmpty(), reason);
 }
 
@@ -144,13 +164,12 @@ void TBatchRun::FinishJob(bool done, const QString& reason)
         }
     } else {
         ++m_failures;
-        // A failed job takes away only what it made itself.
-        if (!m_current.outputExisted && !SameFile(m_current.output, m_current.input))
-            QFile::remove(m_current.output);
+        // A failed job takes away only what it made itself: its temporary.
         if (line >= 0)
             m_view.SetLineFailure(line, reason);
     }
     m_current.job = nullptr;
+    m_current.temp.reset();
 
     if (MoreJobsAhead()) {
         m_pauseTick = 0;
@@ -198,6 +217,25 @@ int TBatchRun::CurrentLine() const
     return LineOf({m_current.job, m_current.input});
 }
 
+std::vector<const TQueueItem*> TBatchRun::JobsAhead() const
+{
+    std::vector<const TQueueItem*> jobs;
+    if (!m_running)
+        return jobs;
+    // As LineOf() does, but with one pass over the queue for all of them.
+    QHash<const TQueueItem*, int> lines;
+    lines.reserve(m_queue.Count());
+    for (int i = 0; i < m_queue.Count(); ++i)
+        lines.insert(m_queue.Items(i), i);
+    jobs.reserve(m_jobs.size() - m_next);
+    for (std::size_t i = m_next; i < m_jobs.size(); ++i) {
+        const int line = lines.value(m_jobs[i].job, -1);
+        if (line >= 0 && m_queue.Items(line)->InputFile() == m_jobs[i].input)
+            jobs.push_back(m_queue.Items(line));
+    }
+    return jobs;
+}
+
 bool TBatchRun::MoreJobsAhead() const
 {
     for (std::size_t i = m_next; i < m_jobs.size(); ++i) {
@@ -209,7 +247,7 @@ bool TBatchRun::MoreJobsAhead() const
 
 void TBatchRun::EndRun(const QString& status)
 {
-    m_tree.reset();
+    m_namer.reset();
     m_jobs.clear();
     m_current = Current();
     if (m_settings.DeleteFromQueue)

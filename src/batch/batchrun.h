@@ -1,19 +1,21 @@
 #pragma once
 
 #include "encoder.h"
+#include "programsettings.h"
 
 #include <QObject>
 #include <QString>
 
 #include <chrono>
 #include <memory>
+#include <QSet>
 #include <vector>
 
 class IRunView;
-class TNamingTree;
+class TOutputNamer;
 class TQueue;
 class TQueueItem;
-struct ProgramSettings;
+class TTempOutput;
 
 // The batch run over the queue: every unchecked job in turn gets its output
 // path and folder and one lame process; a counted pause between jobs gives the
@@ -25,6 +27,10 @@ struct ProgramSettings;
 // each one's line is looked up afresh when needed; so lines added, removed or
 // moved while the run waits can neither shift it onto the wrong job nor make
 // it touch a deleted one.
+//
+// Each job's output goes through TOutputNamer (so clashes inside the run are
+// numbered, as the plan shows them) and is written into a hidden temporary
+// file that gets the final name only when the job is done.
 class TBatchRun final : public QObject
 {
     Q_OBJECT
@@ -33,8 +39,11 @@ public:
               QObject* parent = nullptr);
     ~TBatchRun() override;
 
-    // acGO: does nothing when the queue is empty or a run is active.
-    void Start();
+    // acGO: does nothing when the queue is empty or a run is active. answer
+    // is the user's choice for outputs that exist already; Ask means the
+    // "Existing output" setting decides, and where it says Ask as well,
+    // nobody has chosen to overwrite, so both files are kept.
+    void Start(TExistingOutput answer = TExistingOutput::Ask);
     // acCancel: sets CancelRequested; a running encoder is never stopped.
     void Cancel() { m_cancelRequested = true; }
     bool IsRunning() const { return m_running; }
@@ -47,6 +56,15 @@ public:
 
     // The job's output must not overwrite its own source.
     static QString SamePathReason() { return QStringLiteral("Файл назначения совпадает с исходным"); }
+    static QString SkippedReason() { return QStringLiteral("Пропущено: файл уже существует"); }
+
+    // While a run is active, for the plan of the jobs it has still ahead:
+    // its namer as it stands, those jobs (still queued, in run order), the
+    // job being run and the choice for existing outputs in force.
+    const TOutputNamer* Namer() const { return m_namer.get(); }
+    std::vector<const TQueueItem*> JobsAhead() const;
+    const TQueueItem* CurrentJob() const { return m_current.job; }
+    TExistingOutput ExistingChoice() const { return m_existing; }
 
 Q_SIGNALS:
     // After the end step ("Готово" or its variants).
@@ -63,11 +81,13 @@ private:
         TQueueItem* job = nullptr;
         QString input;
         QString output;
-        bool outputExisted = false;
+        bool replace = false; // the final name may be replaced by this job
+        std::unique_ptr<TTempOutput> temp;
     };
 
     void NextPosition();
-    void StartJob(TQueueItem* job, int line);
+    // False when the job was skipped and the run goes straight on.
+    bool StartJob(TQueueItem* job, int line);
     void OnEncoderEnded(const TEncoderProcess::Result& result);
     void FinishJob(bool done, const QString& reason);
     void PauseTick();
@@ -86,7 +106,9 @@ private:
 
     bool m_running = false;
     bool m_cancelRequested = false;
-    std::unique_ptr<TNamingTree> m_tree;
+    TExistingOutput m_existing = TExistingOutput::KeepBoth;
+    std::unique_ptr<TOutputNamer> m_namer;
+    QSet<QString> m_cleanedFolders;  // output folders rid of stale temporaries
     std::vector<Entry> m_jobs;       // the queue as it was at the start
     std::size_t m_next = 0;          // the next entry of m_jobs
     Current m_current;

@@ -94,7 +94,7 @@ void AddEncoding(std::vector<Piece>& out, const TQueueItem& job)
         Add(out, QStringLiteral("--id3v2-only"));
 }
 
-std::vector<Piece> Build(const TQueueItem& job, int mode)
+std::vector<Piece> Build(const TQueueItem& job, int mode, const QString& outputPath)
 {
     std::vector<Piece> out;
     if (mode == 0)
@@ -102,7 +102,7 @@ std::vector<Piece> Build(const TQueueItem& job, int mode)
     else if (mode == 1)
         Add(out, QStringLiteral("--decode"));
     Add(out, job.InputFile(), true);
-    Add(out, job.OutputFile(), true);
+    Add(out, outputPath, true);
     return out;
 }
 
@@ -111,7 +111,7 @@ std::vector<Piece> Build(const TQueueItem& job, int mode)
 QString JobOptions(const TQueueItem& job, int mode)
 {
     QString s;
-    for (const Piece& p : Build(job, mode)) {
+    for (const Piece& p : Build(job, mode, job.OutputFile())) {
         if (!s.isEmpty())
             s += u' ';
         if (p.quoted)
@@ -124,8 +124,13 @@ QString JobOptions(const TQueueItem& job, int mode)
 
 QStringList JobArguments(const TQueueItem& job, int mode)
 {
+    return JobArguments(job, mode, job.OutputFile());
+}
+
+QStringList JobArguments(const TQueueItem& job, int mode, const QString& outputPath)
+{
     QStringList args;
-    for (const Piece& p : Build(job, mode))
+    for (const Piece& p : Build(job, mode, outputPath))
         args << p.text;
     return args;
 }

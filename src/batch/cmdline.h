@@ -13,3 +13,6 @@ class TQueueItem;
 // Mode: 0 encode, 1 decode, anything else only the two paths.
 QString JobOptions(const TQueueItem& job, int mode);
 QStringList JobArguments(const TQueueItem& job, int mode);
+// The same with outputPath in place of the job's OutputFile: the run hands
+// lame the temporary file that becomes the output once the job is done.
+QStringList JobArguments(const TQueueItem& job, int mode, const QString& outputPath);

@@ -14,6 +14,10 @@ public:
     virtual void SetLineChecked(int line, bool checked) = 0;
     // Marks line as failed (error mark and tooltip); an empty reason clears the mark.
     virtual void SetLineFailure(int line, const QString& reason) = 0;
+    // Marks line as skipped (a mark of its own and reason as tooltip): the job
+    // was not run, which is not a failure. SetLineFailure with an empty
+    // reason clears this mark too.
+    virtual void SetLineSkipped(int line, const QString& reason) = 0;
     // Removes every checked line together with its job (the "remove processed" operation).
     virtual void DeleteProcessedLines() = 0;
     // A modal message box with an OK button, titled "Tessary".

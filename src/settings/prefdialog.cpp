@@ -1,5 +1,6 @@
 #include "prefdialog.h"
 
+#include "advancedtab.h"
 #include "compressfrm.h"
 #include "programsettings.h"
 #include "queue.h"
@@ -67,6 +68,8 @@ TPrefF::TPrefF(ProgramSettings& settings, TQueue& queue, QWidget* parent)
     compressLayout->setContentsMargins(2, 4, 2, 2);
     compressLayout->addWidget(m_compress, 0, Qt::AlignHCenter | Qt::AlignTop);
     pages->addTab(compressPage, QStringLiteral("Параметры сжатия"));
+    m_advanced = new TAdvancedTab;
+    pages->addTab(m_advanced, QStringLiteral("Дополнительно"));
     pages->setCurrentIndex(0);
 
     auto* ok = new QPushButton(QStringLiteral("&OK"));
@@ -201,6 +204,7 @@ void TPrefF::Load()
     m_delFromQueue->setChecked(m_settings.DeleteFromQueue);
     m_delSource->setChecked(m_settings.DeleteAfterProcess);
     m_compress->Load(TCompressValues::From(m_settings));
+    m_advanced->Load(m_settings);
 }
 
 void TPrefF::accept()
@@ -242,6 +246,7 @@ void TPrefF::Store()
         job->SetNonOriginal(s.NonOriginal);
         job->SetCRCs(s.CRCs);
     }
+    m_advanced->Store(s);
 }
 
 void TPrefF::ApplySubFolderRule()

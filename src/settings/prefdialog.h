@@ -7,6 +7,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class TAdvancedTab;
 class TCompressFrm;
 class TQueue;
 struct ProgramSettings;
@@ -54,4 +55,5 @@ private:
     QCheckBox* m_delSource = nullptr;
     QCheckBox* m_delFromQueue = nullptr;
     TCompressFrm* m_compress = nullptr;
+    TAdvancedTab* m_advanced = nullptr;
 };

@@ -4,6 +4,10 @@
 
 #include <QString>
 
+// What a run does when a job's final output name is taken by a file that
+// was there before the run.
+enum class TExistingOutput : quint8 { Ask = 0, Overwrite = 1, Skip = 2, KeepBoth = 3 };
+
 // Program-wide options and the default compression settings for new jobs.
 // A plain record owned by the main window; no field is range-checked, since
 // it holds whatever the settings file or the preferences dialog gave it.
@@ -29,6 +33,9 @@ struct ProgramSettings
     QString FileNameFormat = QStringLiteral("%0");
     bool DeleteAfterProcess = false;
     bool DeleteFromQueue = true;
+    // Optional values, stored after the 21 of the original format.
+    bool ShowOutputNames = true;
+    TExistingOutput ExistingOutput = TExistingOutput::Ask;
 
     // The user's music folder, else the home folder, ending in "/".
     static QString DefaultTargetDirectory();

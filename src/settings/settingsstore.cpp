@@ -92,6 +92,14 @@ void LoadSettings(ProgramSettings& settings,
         && ReadBool(k, QStringLiteral("Delete after process"), s.DeleteAfterProcess)
         && ReadBool(k, QStringLiteral("Delete from queue"), s.DeleteFromQueue)
         && ReadString(k, QStringLiteral("Folder"), folder);
+    // Values added after the original 21: each one missing or unreadable
+    // keeps its default and costs no other value anything. An unknown choice
+    // for existing outputs falls back to asking.
+    if (const auto show = ReadDword(k, QStringLiteral("Show output names")))
+        s.ShowOutputNames = *show != 0;
+    if (const auto existing = ReadDword(k, QStringLiteral("Existing output"));
+        existing && *existing <= quint32(TExistingOutput::KeepBoth))
+        s.ExistingOutput = TExistingOutput(*existing);
     key->Close();
 
     if (!ok) {
@@ -134,6 +142,8 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
         {QStringLiteral("Create sub folders"), flag(settings.CreateSubFolders)},
         {QStringLiteral("Delete from queue"), flag(settings.DeleteFromQueue)},
         {QStringLiteral("Folder"), TRegValue::String(folder)},
+        {QStringLiteral("Show output names"), flag(settings.ShowOutputNames)},
+        {QStringLiteral("Existing output"), dword(quint32(settings.ExistingOutput))},
     };
 
     const auto fail = [&onError](const QString& name) {

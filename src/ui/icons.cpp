@@ -26,6 +26,8 @@ QIcon Remove() { return Themed("list-remove", "remove"); }
 QIcon Go() { return Themed("media-playback-start", "go"); }
 QIcon Cancel() { return Themed("process-stop", "cancel"); }
 QIcon Error() { return Themed("dialog-error", "error"); }
+QIcon Skipped() { return Themed("media-skip-forward", "skipped"); }
+QIcon Existing() { return Themed("dialog-warning", "existing"); }
 QIcon Help() { return Themed("help-contents", "help"); }
 QIcon About() { return Themed("help-about", "about"); }
 

@@ -15,6 +15,8 @@ QIcon Remove();
 QIcon Go();
 QIcon Cancel();
 QIcon Error();
+QIcon Skipped();
+QIcon Existing();
 QIcon Help();
 QIcon About();
 QIcon Program();

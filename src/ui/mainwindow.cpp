@@ -7,6 +7,7 @@
 #include "helpwindow.h"
 #include "icons.h"
 #include "newfilelistbox.h"
+#include "outputpreview.h"
 #include "prefdialog.h"
 #include "propdialog.h"
 #include "queuelist.h"
@@ -104,11 +105,20 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
     m_run = new TBatchRun(m_queue, m_settings, *m_runView, this);
     m_run->setObjectName(QStringLiteral("BatchRun"));
     connect(m_run, &TBatchRun::Finished, this, [this] { SetRunning(false); });
+    m_preview = new TOutputPreview(m_queue, *m_queueList, m_settings,
+                                   [this] { return CurrentMode(); }, this);
+    m_preview->SetRun(m_run);
+    connect(m_run, &TBatchRun::Finished, m_preview, &TOutputPreview::MarkDirty);
+    connect(m_tagEditor, &TTagEditor::Edited, m_preview, &TOutputPreview::MarkDirty);
+    connect(m_modeGroup, &QButtonGroup::idToggled, m_preview, &TOutputPreview::MarkDirty);
 
     BuildMenus();
 
     PickFile = [](QWidget* p, const QString& title, const QString& dir, const QString& filter) {
         return QFileDialog::getOpenFileName(p, title, dir, filter);
+    };
+    AskExisting = [](QWidget* p, const TExistingDlg::Pairs& files) {
+        return TExistingDlg::Ask(files, p);
     };
 
     FormCreate();
@@ -370,6 +380,7 @@ void TMainF::FormCreate()
     m_tagEditor->FillGenres();
     m_modeGroup->button(0)->setChecked(true);
     ModeRGClick(0);
+    m_preview->MarkDirty();
 }
 
 void TMainF::closeEvent(QCloseEvent* event)
@@ -386,6 +397,7 @@ void TMainF::FormDestroy(QWidget* messageParent)
     m_destroyed = true;
 
     // A run in progress ends with the window; its encoder goes with it.
+    m_preview->SetRun(nullptr);
     delete m_run;
     m_run = nullptr;
     m_tagEditor->SetCurrentJob(nullptr);
@@ -474,13 +486,29 @@ void TMainF::N10Click()
 void TMainF::N12Click()
 {
     TPropF::Run(m_queue, m_queueList->CurrentLine(), this);
+    m_preview->MarkDirty();
 }
 
 void TMainF::GoBtnClick()
 {
     if (!m_run || m_run->IsRunning())
         return;
-    m_run->Start();
+    TExistingOutput answer = TExistingOutput::Ask;
+    if (m_settings.ExistingOutput == TExistingOutput::Ask) {
+        TExistingDlg::Pairs existing;
+        for (const TPlannedOutput& p : m_preview->FreshPlan(TExistingOutput::Ask)) {
+            if (p.existed)
+                existing.emplace_back(p.job->InputFile(), p.path);
+        }
+        if (!existing.empty()) {
+            const std::optional<TExistingOutput> chosen = AskExisting(this, existing);
+            if (!chosen)
+                return;
+            answer = *chosen;
+        }
+    }
+    m_run->Start(answer);
+    m_preview->MarkDirty();
     // An empty queue, or one with every line ticked, may end inside Start().
     if (m_run->IsRunning())
         SetRunning(true);
@@ -495,6 +523,7 @@ void TMainF::CancelBtnClick()
 void TMainF::N7Click()
 {
     TPrefF::Run(m_settings, m_queue, this);
+    m_preview->MarkDirty();
 }
 
 void TMainF::N14Click()

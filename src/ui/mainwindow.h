@@ -1,5 +1,6 @@
 #pragma once
 
+#include "existingdialog.h"
 #include "programsettings.h"
 #include "queue.h"
 
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAbstractButton;
 class QAction;
@@ -19,6 +21,7 @@ class TBatchRun;
 class TFolderTree;
 class THelpWindow;
 class TNewFileListBox;
+class TOutputPreview;
 class TQueueList;
 class TTagEditor;
 class TUpDown;
@@ -37,6 +40,7 @@ public:
     ProgramSettings& Settings() { return m_settings; }
     TQueue& Queue() { return m_queue; }
     TBatchRun* BatchRun() const { return m_run; }
+    TOutputPreview* OutputPreview() const { return m_preview; }
     int CurrentMode() const;
 
     // Turns a file path into a new job and queue line; an exact path that is
@@ -48,6 +52,11 @@ public:
     std::function<QString(QWidget* parent, const QString& title, const QString& dir,
                           const QString& filter)>
         PickFile;
+
+    // The question before a run whose outputs exist already: the answer, or
+    // nullopt for "Отмена". Replaceable so tests never open the dialog.
+    std::function<std::optional<TExistingOutput>(QWidget* parent, const TExistingDlg::Pairs& files)>
+        AskExisting;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,5 +120,6 @@ private:
 
     std::unique_ptr<TWindowRunView> m_runView;
     TBatchRun* m_run = nullptr;
+    TOutputPreview* m_preview = nullptr;
     QPointer<THelpWindow> m_help;
 };

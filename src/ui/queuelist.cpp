@@ -2,8 +2,14 @@
 
 #include "icons.h"
 #include "queue.h"
+#include "queuelinedelegate.h"
 
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <QToolTip>
 
 namespace {
 
@@ -33,6 +39,24 @@ TQueueList::TQueueList(TQueue& queue, QWidget* parent) : QListWidget(parent), m_
     setIconSize(QSize(mark, mark));
     connect(this, &QListWidget::itemChanged, this, &TQueueList::OnItemChanged);
     connect(this, &QListWidget::itemSelectionChanged, this, &TQueueList::OnSelectionChanged);
+
+    // A list has no header of its own: this one stands above the viewport.
+    auto* titles = new QStandardItemModel(0, 2, this);
+    titles->setHorizontalHeaderLabels({QStringLiteral("Исходный файл"), OutputColumnTitle()});
+    m_header = new QHeaderView(Qt::Horizontal, this);
+    m_header->setObjectName(QStringLiteral("QueueHeader"));
+    m_header->setModel(titles);
+    m_header->setStretchLastSection(true);
+    m_header->setSectionsClickable(false);
+    m_header->setSectionsMovable(false);
+    m_header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_header->hide();
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_header, &QHeaderView::setOffset);
+    connect(m_header, &QHeaderView::sectionResized, this, [this] {
+        scheduleDelayedItemsLayout();
+        viewport()->update();
+    });
+    setItemDelegate(new TQueueLineDelegate(this));
 }
 
 TQueueItem* TQueueList::AddToQueue(const QString& path,
@@ -143,6 +167,76 @@ void TQueueList::SetLineFailure(int line, const QString& reason)
         it->setIcon(reason.isEmpty() ? QIcon() : Icons::Error());
         it->setToolTip(reason);
     }
+}
+
+void TQueueList::SetLineSkipped(int line, const QString& reason)
+{
+    if (QListWidgetItem* it = item(line)) {
+        ProgramChange guard(m_programChange);
+        it->setIcon(Icons::Skipped());
+        it->setToolTip(reason);
+    }
+}
+
+void TQueueList::SetOutputColumnVisible(bool on)
+{
+    if (on == m_outputVisible)
+        return;
+    m_outputVisible = on;
+    m_header->setVisible(on);
+    if (on && m_header->sectionSize(0) <= m_header->defaultSectionSize())
+        m_header->resizeSection(0, qMax(80, viewport()->width() / 2));
+    setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    updateGeometries();
+    scheduleDelayedItemsLayout();
+    viewport()->update();
+}
+
+void TQueueList::SetLineOutputs(std::vector<TLineOutput> outputs)
+{
+    m_outputs = std::move(outputs);
+    viewport()->update();
+}
+
+const TLineOutput* TQueueList::LineOutput(int line) const
+{
+    if (line < 0 || std::size_t(line) >= m_outputs.size())
+        return nullptr;
+    const TLineOutput& entry = m_outputs[std::size_t(line)];
+    return entry.job && entry.job == m_queue.Items(line) ? &entry : nullptr;
+}
+
+void TQueueList::updateGeometries()
+{
+    const int height = m_outputVisible ? m_header->sizeHint().height() : 0;
+    setViewportMargins(0, height, 0, 0);
+    QListWidget::updateGeometries();
+    if (m_outputVisible) {
+        const QRect view = viewport()->geometry();
+        m_header->setGeometry(view.left(), view.top() - height, view.width(), height);
+    }
+}
+
+bool TQueueList::viewportEvent(QEvent* event)
+{
+    // Over the output column the tooltip tells about the output, elsewhere
+    // it is the line's own (a failure or a skip).
+    if (event->type() == QEvent::ToolTip && m_outputVisible) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (m_header->logicalIndexAt(help->pos().x()) == 1) {
+            const QListWidgetItem* it = itemAt(help->pos());
+            const TLineOutput* out = it ? LineOutput(row(it)) : nullptr;
+            if (out && !out->path.isEmpty()) {
+                QToolTip::showText(help->globalPos(),
+                                   out->note.isEmpty() ? out->path : out->path + u'\n' + out->note,
+                                   viewport());
+            } else {
+                QToolTip::hideText();
+            }
+            return true;
+        }
+    }
+    return QListWidget::viewportEvent(event);
 }
 
 void TQueueList::OnItemChanged(QListWidgetItem* it)

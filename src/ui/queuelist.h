@@ -3,14 +3,33 @@
 #include <QListWidget>
 
 #include <functional>
+#include <vector>
 
+class QHeaderView;
 class TQueue;
 class TQueueItem;
+
+// What the output column shows on one line.
+struct TLineOutput
+{
+    const TQueueItem* job = nullptr; // the job the entry was made for
+    QString text;                    // relative to the target folder where it lies there
+    QString path;                    // the full path (the tooltip)
+    QString note;                    // a second tooltip line: why the line is marked
+    bool clash = false;    // numbered because an earlier job wanted the same path
+    bool existing = false; // a file is there already
+    bool written = false;  // a processed line: where its file was written
+};
 
 // The queue list: line i shows job i of the queue, and every operation here
 // changes both together. A line's check mark means "processed"; only the
 // program sets it, the user can only clear it. The current line is the
 // selected one (at most one); focus alone does not make a line current.
+//
+// Beside the line text (the source path) the list can show a second column,
+// "Файл результата", under a header of its own: the output each line's job
+// gets or got. The entries are kept beside the list, not in its items, so
+// a new plan for thousands of lines costs one repaint.
 class TQueueList final : public QListWidget
 {
     Q_OBJECT
@@ -34,8 +53,21 @@ public:
 
     bool IsLineChecked(int line) const;
     void SetLineChecked(int line, bool checked);
-    // An error mark with reason as its tooltip; an empty reason clears it.
+    // An error mark with reason as its tooltip; an empty reason clears it
+    // (and a skipped mark).
     void SetLineFailure(int line, const QString& reason);
+    // The mark of a job the run skipped, with reason as its tooltip.
+    void SetLineSkipped(int line, const QString& reason);
+
+    static QString OutputColumnTitle() { return QStringLiteral("Файл результата"); }
+    void SetOutputColumnVisible(bool on);
+    bool IsOutputColumnVisible() const { return m_outputVisible; }
+    // One entry per line, in line order.
+    void SetLineOutputs(std::vector<TLineOutput> outputs);
+    // The entry for line, or nullptr when there is none (or it is for
+    // another job: lines moved since the entries were made).
+    const TLineOutput* LineOutput(int line) const;
+    QHeaderView* Header() const { return m_header; }
 
 Q_SIGNALS:
     // The user made line current (mouse or keyboard); -1 when the user
@@ -47,6 +79,8 @@ Q_SIGNALS:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void updateGeometries() override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void OnItemChanged(QListWidgetItem* item);
@@ -54,6 +88,9 @@ private:
     void DropCurrent();
 
     TQueue& m_queue;
+    QHeaderView* m_header = nullptr;
+    bool m_outputVisible = false;
+    std::vector<TLineOutput> m_outputs;
     int m_programChange = 0; // > 0 while the program itself changes lines
     bool m_mousePress = false;
 };

@@ -177,6 +177,13 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги
     connect(m_year, &QLineEdit::textChanged, this, &TTagEditor::YearEdChange);
     connect(m_genre, &QComboBox::activated, this, &TTagEditor::GenreCBxChange);
     connect(m_comment, &QLineEdit::textChanged, this, &TTagEditor::CommentEdChange);
+    // After the handlers above, which write into the job first.
+    for (QLineEdit* edit : {m_title, m_artist, m_album, m_year, m_comment})
+        connect(edit, &QLineEdit::textChanged, this, &TTagEditor::Edited);
+    for (QCheckBox* box : {m_id3v1, m_id3v2, m_trackAuto})
+        connect(box, &QCheckBox::toggled, this, &TTagEditor::Edited);
+    connect(m_track, &QSpinBox::valueChanged, this, &TTagEditor::Edited);
+    connect(m_genre, &QComboBox::activated, this, &TTagEditor::Edited);
 
     TrackAutoCBClick(true); // initial enabled states and colours
 }

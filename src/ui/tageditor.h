@@ -45,6 +45,10 @@ public:
     // The genre box's entry for a genre outside the table.
     static QString UnknownGenreText();
 
+Q_SIGNALS:
+    // A value the editor writes into jobs changed (by the user or by loading).
+    void Edited();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

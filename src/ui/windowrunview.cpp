@@ -52,6 +52,11 @@ void TWindowRunView::SetLineFailure(int line, const QString& reason)
     m_queueList.SetLineFailure(line, reason);
 }
 
+void TWindowRunView::SetLineSkipped(int line, const QString& reason)
+{
+    m_queueList.SetLineSkipped(line, reason);
+}
+
 void TWindowRunView::DeleteProcessedLines()
 {
     m_queueList.DeleteProcessed();

@@ -22,6 +22,7 @@ public:
     bool IsLineChecked(int line) const override;
     void SetLineChecked(int line, bool checked) override;
     void SetLineFailure(int line, const QString& reason) override;
+    void SetLineSkipped(int line, const QString& reason) override;
     void DeleteProcessedLines() override;
     void ShowError(const QString& text) override;
     int CurrentMode() const override;

@@ -33,10 +33,16 @@ public:
     }
     void SetLineFailure(int line, const QString& reason) override
     {
+        skipped.remove(m_queue.Items(line));
         if (reason.isEmpty())
             failures.remove(m_queue.Items(line));
         else
             failures.insert(m_queue.Items(line), reason);
+    }
+    void SetLineSkipped(int line, const QString& reason) override
+    {
+        failures.remove(m_queue.Items(line));
+        skipped.insert(m_queue.Items(line), reason);
     }
     void DeleteProcessedLines() override
     {
@@ -59,6 +65,7 @@ public:
     {
         checked.remove(m_queue.Items(line));
         failures.remove(m_queue.Items(line));
+        skipped.remove(m_queue.Items(line));
         m_queue.Delete(line);
     }
     // "x" for a checked line, "-" for an unchecked one.
@@ -77,6 +84,7 @@ public:
     QStringList progress; // "position/count:percent"
     QSet<const TQueueItem*> checked;
     QMap<const TQueueItem*, QString> failures;
+    QMap<const TQueueItem*, QString> skipped;
     std::function<void(const QString&)> onStatus;
     std::function<void(int, int)> onProgress;
 

@@ -1,0 +1,73 @@
+#include "outputnamer.h"
+
+#include "naming.h"
+#include "queueitem.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// "out//a.mp3" and "out/a.mp3" are one file; so are "out/./a" and "out/a".
+QString PathKey(const QString& path)
+{
+    return QDir::cleanPath(path);
+}
+
+} // namespace
+
+QString TOutputNamer::Numbered(const QString& path, int n)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    const QString number = QStringLiteral(" (%1)").arg(n);
+    if (dot <= slash)
+        return path + number;
+    return path.left(dot) + number + path.mid(dot);
+}
+
+TOutputNamer::Assignment TOutputNamer::Assign(TQueueItem& job, const ProgramSettings& settings,
+                                              int mode, TExistingOutput existing,
+                                              const TQueueItem* self)
+{
+    BuildOutputPath(job, m_tree, settings, mode);
+
+    Assignment a;
+    a.wanted = job.OutputFile();
+    if (a.wanted.isEmpty()) {
+        a.path = a.wanted;
+        return a;
+    }
+    const QString wantedKey = PathKey(a.wanted);
+    const auto first = m_wanted.constFind(wantedKey);
+    if (first != m_wanted.cend())
+        a.clashWith = first.value();
+    else
+        m_wanted.insert(wantedKey, self);
+
+    // In queue order, the first job keeps the path, every later one takes the
+    // next number that no job of this run has; keeping both files also steps
+    // over numbers that files on disk have.
+    QString path = a.wanted;
+    QString key = wantedKey;
+    int n = 1;
+    while (m_given.contains(key)) {
+        path = Numbered(a.wanted, ++n);
+        key = PathKey(path);
+    }
+    a.existed = QFileInfo::exists(path);
+    if (a.existed && existing == TExistingOutput::KeepBoth) {
+        while (m_given.contains(key) || QFileInfo::exists(path)) {
+            path = Numbered(a.wanted, ++n);
+            key = PathKey(path);
+        }
+    }
+    a.skip = a.existed && existing == TExistingOutput::Skip;
+    a.replace = a.existed && existing == TExistingOutput::Overwrite;
+
+    m_given.insert(key, self);
+    if (path != a.wanted)
+        job.SetOutputFile(path);
+    a.path = path;
+    return a;
+}

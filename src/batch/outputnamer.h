@@ -1,0 +1,44 @@
+#pragma once
+
+#include "namingtree.h"
+#include "programsettings.h"
+
+#include <QHash>
+#include <QString>
+
+class TQueueItem;
+
+// Gives the jobs of one run their output paths, one job at a time in queue
+// order: the naming of BuildOutputPath (tree, track number, patterns), then
+// " (2)", " (3)", ... before the extension when an earlier job of the same run
+// was given that path already, and, when existing files are to be kept, when
+// a file on disk has it. The plan of the queue and the run each drive one, so
+// what the queue shows before the run is what the run writes.
+class TOutputNamer final
+{
+public:
+    struct Assignment
+    {
+        QString path;                        // the job's OutputFile after the call
+        QString wanted;                      // the path before any numbering
+        const TQueueItem* clashWith = nullptr; // the first job that wanted the same path
+        bool existed = false; // a file was on disk at the path numbering for the run gave
+        bool skip = false;    // existing files are skipped and this one exists
+        bool replace = false; // existing files are overwritten and this one exists
+    };
+
+    // Names job: sets its OutputFile, and its Track when it numbers itself.
+    // self identifies the job in later clashes (the run's job; for a copy, the
+    // job it was copied from). With Ask nothing is numbered for files on disk:
+    // the user has not answered yet.
+    Assignment Assign(TQueueItem& job, const ProgramSettings& settings, int mode,
+                      TExistingOutput existing, const TQueueItem* self);
+
+    // path with " (n)" inserted before the extension of its file name.
+    static QString Numbered(const QString& path, int n);
+
+private:
+    TNamingTree m_tree;
+    QHash<QString, const TQueueItem*> m_given;  // cleaned path -> job that got it
+    QHash<QString, const TQueueItem*> m_wanted; // cleaned wanted path -> first job
+};

@@ -1,0 +1,50 @@
+#include "advancedtab.h"
+
+#include "programsettings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TabSheet3"));
+
+    m_showOutput = new QCheckBox(QStringLiteral("Показывать файлы результата"));
+    m_showOutput->setObjectName(QStringLiteral("ShowOutputCB"));
+
+    // Items in the order of the setting's values 0 to 3.
+    m_existing = new QComboBox;
+    m_existing->setObjectName(QStringLiteral("ExistingCBx"));
+    m_existing->addItems({QStringLiteral("Спрашивать"), QStringLiteral("Перезаписывать"),
+                          QStringLiteral("Пропускать"), QStringLiteral("Сохранять оба")});
+    auto* existingLabel = new QLabel(QStringLiteral("Если файл уже существует:"));
+    existingLabel->setObjectName(QStringLiteral("ExistingLbl"));
+    existingLabel->setBuddy(m_existing);
+
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->addRow(existingLabel, m_existing);
+
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(8, 8, 8, 8);
+    rows->setSpacing(8);
+    rows->addWidget(m_showOutput);
+    rows->addLayout(form);
+    rows->addStretch(1);
+}
+
+void TAdvancedTab::Load(const ProgramSettings& settings)
+{
+    m_showOutput->setChecked(settings.ShowOutputNames);
+    m_existing->setCurrentIndex(int(settings.ExistingOutput));
+}
+
+void TAdvancedTab::Store(ProgramSettings& settings) const
+{
+    settings.ShowOutputNames = m_showOutput->isChecked();
+    const int index = m_existing->currentIndex();
+    settings.ExistingOutput = index >= 0 ? TExistingOutput(index) : TExistingOutput::Ask;
+}

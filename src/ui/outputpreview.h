@@ -1,0 +1,50 @@
+#pragma once
+
+#include "outputplan.h"
+
+#include <QObject>
+
+#include <functional>
+
+class TBatchRun;
+class TQueueList;
+struct ProgramSettings;
+
+// Keeps the output column of the queue list in step with the plan. Every
+// change marks the plan dirty; it is recomputed once, in the next turn of
+// the event loop, however many changes came in meanwhile (a typed title
+// changes every job's name at most once per turn, not once per keystroke
+// per job). While a run is active the plan goes on from the run's own namer
+// with the jobs it has still ahead, so it shows what the run will write.
+class TOutputPreview final : public QObject
+{
+    Q_OBJECT
+public:
+    TOutputPreview(TQueue& queue, TQueueList& list, const ProgramSettings& settings,
+                   std::function<int()> mode, QObject* parent = nullptr);
+
+    void SetRun(const TBatchRun* run) { m_run = run; }
+
+    // Something the plan depends on changed.
+    void MarkDirty();
+    bool IsDirty() const { return m_dirty; }
+    // Recomputes at once (also when nothing is marked).
+    void Recompute();
+
+    // The plan of a run that would start now with the given choice for
+    // existing outputs: the unchecked jobs, in queue order, from a fresh namer.
+    std::vector<TPlannedOutput> FreshPlan(TExistingOutput existing);
+
+    // How many times the plan was recomputed (for tests and the benchmark).
+    int Recomputations() const { return m_recomputations; }
+
+private:
+    TQueue& m_queue;
+    TQueueList& m_list;
+    const ProgramSettings& m_settings;
+    std::function<int()> m_mode;
+    const TBatchRun* m_run = nullptr;
+    TOutputPlan m_plan;
+    bool m_dirty = false;
+    int m_recomputations = 0;
+};

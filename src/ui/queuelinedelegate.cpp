@@ -1,0 +1,66 @@
+#include "queuelinedelegate.h"
+
+#include "icons.h"
+#include "queuelist.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPainter>
+
+TQueueLineDelegate::TQueueLineDelegate(TQueueList* list) : QStyledItemDelegate(list), m_list(list)
+{
+}
+
+QColor TQueueLineDelegate::ClashColor()
+{
+    return QColor(0xb0, 0x5a, 0x00);
+}
+
+void TQueueLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const
+{
+    if (!m_list->IsOutputColumnVisible()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QHeaderView* header = m_list->Header();
+    const int firstWidth = header->sectionSize(0);
+
+    QStyleOptionViewItem first = option;
+    first.rect.setWidth(firstWidth);
+    QStyledItemDelegate::paint(painter, first, index);
+
+    QStyleOptionViewItem second = option;
+    second.rect = QRect(option.rect.left() + firstWidth, option.rect.top(),
+                        header->sectionSize(1), option.rect.height());
+    second.features = QStyleOptionViewItem::HasDisplay;
+    second.textElideMode = Qt::ElideLeft; // the file name is the end of the path
+    second.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    second.state &= ~QStyle::State_HasFocus;
+    second.index = index;
+    if (const TLineOutput* out = m_list->LineOutput(index.row())) {
+        second.text = out->text;
+        if (out->existing) {
+            second.features |= QStyleOptionViewItem::HasDecoration;
+            second.icon = Icons::Existing();
+            second.decorationSize = option.decorationSize;
+        }
+        if (out->clash)
+            second.palette.setColor(QPalette::Text, ClashColor());
+        else if (out->written)
+            second.palette.setColor(QPalette::Text,
+                                    option.palette.color(QPalette::Disabled, QPalette::Text));
+    }
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &second, painter, widget);
+}
+
+QSize TQueueLineDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    if (m_list->IsOutputColumnVisible())
+        size.setWidth(m_list->Header()->length());
+    return size;
+}
