@@ -54,6 +54,12 @@ QString FakeEncoderBody(const QString& pidFile = QString(), const QString& fail 
     return body + QStringLiteral("printf x > \"$out\"\n");
 }
 
+// The hidden temporaries the run writes into, in folder.
+QStringList Temporaries(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".tessary-*")}, QDir::Files | QDir::Hidden);
+}
+
 // A long tag value with everything that could upset quoting or the patterns.
 QString LongTag(const QString& start)
 {
@@ -171,7 +177,9 @@ void TstFaults::encoderKilledMidJob()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pidFile) && TestUtil::ReadFile(pidFile).endsWith('\n'), 20000);
     const pid_t pid = TestUtil::ReadFile(pidFile).trimmed().toInt();
     QVERIFY(pid > 0);
-    QVERIFY(QFile::exists(out + QStringLiteral("hang.mp3"))); // half written
+    // Half written, under a hidden temporary name; nothing at the final name.
+    QCOMPARE(Temporaries(out).size(), 1);
+    QVERIFY(!QFile::exists(out + QStringLiteral("hang.mp3")));
 
     if (closeWindow) {
         m_window->close(); // no question asked: the encoder goes with the program
@@ -197,6 +205,7 @@ void TstFaults::encoderKilledMidJob()
         QVERIFY(!QFile::exists(sources.at(2)));
     }
     QVERIFY(!QFile::exists(out + QStringLiteral("hang.mp3")));
+    QVERIFY2(Temporaries(out).isEmpty(), qPrintable(Temporaries(out).join(u' ')));
     QVERIFY(QFile::exists(sources.at(1)));
 }
 
@@ -283,7 +292,7 @@ void TstFaults::damagedSettingsFile()
     m_window->close();
     QVERIFY(!box.Answered());
     QVERIFY(TestUtil::ReadFile(m_home.SettingsFile()).startsWith("REGEDIT4\n"));
-    QCOMPARE(E2E::ReadRegValues(m_home.SettingsFile()).size(), 21);
+    QCOMPARE(E2E::ReadRegValues(m_home.SettingsFile()).size(), 23);
     m_window.reset();
     m_window = std::make_unique<TMainF>();
     QVERIFY(m_window->Settings() == ProgramSettings());

@@ -50,7 +50,8 @@ const QStringList SettingNames = {
     "Keep all frequences", "Mode", "Algorithm", "New VBR routine", "Copyrighted bit", "CRCs",
     "Non-original bit", "Target directory", "Output file name format",
     "Output artist folder format", "Output album folder format", "Create sub folders",
-    "Delete after process", "Delete from queue", "Folder"};
+    "Delete after process", "Delete from queue", "Folder", "Show output names",
+    "Existing output"};
 
 } // namespace
 
@@ -252,7 +253,8 @@ void TstStories::encodingStory()
     for (const QString& name : wavs)
         QVERIFY(QFile::exists(folder + u'/' + name));
 
-    // Quit: the settings and the open folder are written, all 21 values.
+    // Quit: the settings and the open folder are written, all 21 values and
+    // the two optional ones.
     const ProgramSettings settings = m_window->Settings();
     QCOMPARE(settings.TargetDirectory, target);
     Child<QAction>("N6")->trigger();

@@ -16,7 +16,7 @@ char* toString(const ProgramSettings& s)
                   int(s.Quality), int(s.VBRQuality), int(s.KeepFreq), int(s.Mode),
                   int(s.VBRNew), int(s.Algorithm), int(s.Copyrighted), int(s.CRCs),
                   int(s.NonOriginal), int(s.CreateSubFolders), int(s.DeleteAfterProcess),
-                  int(s.DeleteFromQueue)})
+                  int(s.DeleteFromQueue), int(s.ShowOutputNames), int(s.ExistingOutput)})
         f.append(QString::number(n));
     for (const QString* t : {&s.TargetDirectory, &s.ArtistFolderFormat, &s.AlbumFolderFormat,
                              &s.FileNameFormat})
@@ -55,6 +55,8 @@ ProgramSettings Stored()
     s.FileNameFormat = QStringLiteral("%1 - %8");
     s.DeleteAfterProcess = true;
     s.DeleteFromQueue = false;
+    s.ShowOutputNames = false;
+    s.ExistingOutput = TExistingOutput::KeepBoth;
     return s;
 }
 
@@ -85,8 +87,11 @@ Lines StoredLines()
         {"Create sub folders", "dword:00000001"},
         {"Delete from queue", "dword:00000000"},
         {"Folder", "\"/srv/music/\""},
+        {"Show output names", "dword:00000000"},
+        {"Existing output", "dword:00000003"},
     };
 }
+
 
 QByteArray ValueLines(const Lines& lines)
 {
@@ -113,6 +118,12 @@ Lines Without(Lines lines, const QByteArray& name)
 {
     lines.removeIf([&name](const auto& line) { return line.first == name; });
     return lines;
+}
+
+// The same file as written before the two optional values existed.
+Lines EarlierLines()
+{
+    return Without(Without(StoredLines(), "Show output names"), "Existing output");
 }
 
 // An expandable string as regedit writes it: UTF-16LE bytes with the
@@ -250,6 +261,27 @@ void TstSettings::load_data()
     loads("file name format empty", Compose(With(stored, "Output file name format", "\"\"")),
           Changed([](ProgramSettings& s) { s.FileNameFormat.clear(); }));
     loads("folder missing", Compose(Without(stored, "Folder")), Stored(), QString());
+    // The two optional values: every file written before them loads as it
+    // did, and one missing, of the wrong type or out of range costs only itself.
+    const ProgramSettings earlier = Changed([](ProgramSettings& s) {
+        s.ShowOutputNames = true;
+        s.ExistingOutput = TExistingOutput::Ask;
+    });
+    loads("earlier format without the optional values", Compose(EarlierLines()), earlier);
+    loads("optional values in front, other case",
+          Compose(Lines{{"show OUTPUT names", "dword:00000000"}, {"Existing Output", "dword:00000002"}}
+                  + EarlierLines()),
+          Changed([](ProgramSettings& s) { s.ExistingOutput = TExistingOutput::Skip; }));
+    loads("show output names as text", Compose(With(stored, "Show output names", "\"0\"")),
+          Changed([](ProgramSettings& s) { s.ShowOutputNames = true; }));
+    loads("show output names 2 is true", Compose(With(stored, "Show output names", "dword:00000002")),
+          Changed([](ProgramSettings& s) { s.ShowOutputNames = true; }));
+    loads("existing output as binary", Compose(With(stored, "Existing output", "hex:03,00,00,00")),
+          Changed([](ProgramSettings& s) { s.ExistingOutput = TExistingOutput::Ask; }));
+    loads("existing output out of range", Compose(With(stored, "Existing output", "dword:00000004")),
+          Changed([](ProgramSettings& s) { s.ExistingOutput = TExistingOutput::Ask; }));
+    loads("existing output overwrite", Compose(With(stored, "Existing output", "dword:00000001")),
+          Changed([](ProgramSettings& s) { s.ExistingOutput = TExistingOutput::Overwrite; }));
     loads("numbers narrowed to the field",
           Compose(With(With(With(stored, "ABitrate", "dword:00010080"), "Mode", "dword:00000105"),
                        "FreqIdx", "dword:000001ff")),
@@ -287,9 +319,10 @@ void TstSettings::load_data()
         fails("binary after the key line", "REGEDIT4\n\n" + kKeyLine + '\n' + binary);
     }
     fails("truncated inside a number", full.left(full.indexOf("\"Algorithm\"") + 20));
-    fails("truncated inside the last text", full.chopped(5));
+    fails("truncated inside the last text", Compose(EarlierLines()).chopped(5));
     fails("truncated after a line", full.left(full.indexOf("\"Algorithm\"")));
     fails("algorithm missing", Compose(Without(stored, "Algorithm")));
+    fails("earlier format with algorithm missing", Compose(Without(EarlierLines(), "Algorithm")));
     fails("algorithm as text", Compose(With(stored, "Algorithm", "\"2\"")));
     fails("flag as binary", Compose(With(stored, "CRCs", "hex:01,00,00,00")));
     fails("flag as 4-byte dword in hex form", Compose(With(stored, "CRCs", "hex(4):01,00,00,00")));
