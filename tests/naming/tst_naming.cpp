@@ -17,6 +17,8 @@ private Q_SLOTS:
     void paths_data();
     void paths();
     void autoTrackCountsDistinctTitles();
+    void treeComparesNamesLikeQString_data();
+    void treeComparesNamesLikeQString();
     void albumPositionPattern();
     void expansion_data();
     void expansion();
@@ -130,6 +132,39 @@ void TstNaming::autoTrackCountsDistinctTitles()
     j->SetTitle(QStringLiteral("Song"));
     BuildOutputPath(*j, tree, s, 0);
     QCOMPARE(j->OutputFile(), QStringLiteral("/Out/00 - Song.mp3"));
+}
+
+void TstNaming::treeComparesNamesLikeQString_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::newRow("Latin") << "ABBA" << "Abba";
+    QTest::newRow("Cyrillic") << "Кино" << "кИНО";
+    QTest::newRow("yo") << "Ёлка" << "ёлка";
+    QTest::newRow("ye is not yo") << "Елка" << "Ёлка";
+    QTest::newRow("final sigma") << "ΣΟΦΟΣ" << "σοφος";
+    QTest::newRow("sharp s is no double s") << "Straße" << "STRASSE";
+    QTest::newRow("Kelvin sign") << QString(QChar(0x212A)) << "k";
+    QTest::newRow("beyond 16 bits") << QString::fromUcs4(U"\U00010400") << QString::fromUcs4(U"\U00010428");
+    QTest::newRow("different lengths") << "ab" << "a";
+    QTest::newRow("empty and space") << "" << " ";
+    QTest::newRow("both empty") << "" << "";
+}
+
+// The hashed tree counts two names as one exactly when QString compares
+// them equal without regard to case.
+void TstNaming::treeComparesNamesLikeQString()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    const bool same = a.compare(b, Qt::CaseInsensitive) == 0;
+    TNamingTree tree;
+    tree.Enter(a, a, a);
+    const TNamingTree::Position p = tree.Enter(b, b, b);
+    QCOMPARE(p.artist == 0, same);
+    QCOMPARE(tree.Enter(a, b, a).album == 0, same);
+    QCOMPARE(tree.Enter(a, a, b).title == 0, same);
+    QCOMPARE(TNamingTree::FoldKey(a) == TNamingTree::FoldKey(b), same);
 }
 
 void TstNaming::albumPositionPattern()
