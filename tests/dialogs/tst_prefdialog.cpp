@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -38,6 +39,8 @@ ProgramSettings StoredSettings()
     s.FileNameFormat = QStringLiteral("%8. %1");
     s.DeleteAfterProcess = true;
     s.DeleteFromQueue = false;
+    s.ShowOutputNames = false;
+    s.ExistingOutput = TExistingOutput::Skip;
     return s;
 }
 
@@ -102,7 +105,21 @@ void TstPrefDialog::window()
     QCOMPARE(pages->currentIndex(), 0);
     QCOMPARE(pages->tabText(0), QStringLiteral("Файлы"));
     QCOMPARE(pages->tabText(1), QStringLiteral("Параметры сжатия"));
+    QCOMPARE(pages->count(), 3);
+    QCOMPARE(pages->tabText(2), QStringLiteral("Дополнительно"));
     QVERIFY(Find<QPushButton>(&dialog, "OkBtn")->isDefault());
+
+    auto* show = Find<QCheckBox>(&dialog, "ShowOutputCB");
+    QCOMPARE(show->text(), QStringLiteral("Показывать файлы результата"));
+    QVERIFY(!show->isChecked());
+    QCOMPARE(Find<QLabel>(&dialog, "ExistingLbl")->text(),
+             QStringLiteral("Если файл уже существует:"));
+    auto* existing = Find<QComboBox>(&dialog, "ExistingCBx");
+    QStringList items;
+    for (int i = 0; i < existing->count(); ++i)
+        items << existing->itemText(i);
+    QCOMPARE(items, (QStringList{"Спрашивать", "Перезаписывать", "Пропускать", "Сохранять оба"}));
+    QCOMPARE(existing->currentIndex(), int(TExistingOutput::Skip));
 
     QCOMPARE(Find<QLineEdit>(&dialog, "TargetEd")->text(), s.TargetDirectory);
     QCOMPARE(Pattern(dialog, "FormatEd")->currentText(), s.FileNameFormat);
@@ -142,6 +159,8 @@ void TstPrefDialog::cancelChangesNothing()
     QCOMPARE(Find<QLineEdit>(&dialog, "TargetEd")->text(), picked.path());
     Find<QCheckBox>(&dialog, "chCreateSubFolders")->click();
     ClickRadio(Find<QRadioButton>(&dialog, "BitrateRG_2"));
+    Find<QCheckBox>(&dialog, "ShowOutputCB")->click();
+    Find<QComboBox>(&dialog, "ExistingCBx")->setCurrentIndex(1);
 
     if (how == QLatin1String("button"))
         Find<QPushButton>(&dialog, "CancelBtn")->click();
@@ -198,6 +217,8 @@ void TstPrefDialog::okStoresEveryControl()
     ClickRadio(Find<QRadioButton>(&dialog, "BitrateRG_2"));
     Find<QComboBox>(&dialog, "MaxVBRCB")->setCurrentIndex(2); // 24
     Find<QCheckBox>(&dialog, "NonOriginalCB")->click();
+    Find<QCheckBox>(&dialog, "ShowOutputCB")->click();
+    Find<QComboBox>(&dialog, "ExistingCBx")->setCurrentIndex(3);
     Find<QPushButton>(&dialog, "OkBtn")->click();
 
     ProgramSettings expected = StoredSettings();
@@ -211,6 +232,8 @@ void TstPrefDialog::okStoresEveryControl()
     expected.Algorithm = VBR;
     expected.MaxBitrate = 24;
     expected.NonOriginal = true;
+    expected.ShowOutputNames = true;
+    expected.ExistingOutput = TExistingOutput::KeepBoth;
     QCOMPARE(TCompressValues::From(s), TCompressValues::From(expected));
     QVERIFY(s == expected);
 }
