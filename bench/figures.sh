@@ -4,7 +4,9 @@
 #     resident memory of the idle window with an empty queue and with a queue
 #     of 1,000 jobs (bench_startup; offscreen, and under Xvfb when present);
 #   - the batch run's own cost per job (bench_run);
-#   - reading a large folder into the file list (bench_filelist).
+#   - reading a large folder into the file list (bench_filelist);
+#   - the plan of outputs for 1,000 and 20,000 jobs and one title keystroke
+#     with 1,000 jobs queued (bench_plan).
 #
 #   bench/figures.sh [build-folder]     (default: build-figures next to bench/)
 #
@@ -22,7 +24,7 @@ memory_target_kib=$((80 * 1024))
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" --target bench_startup bench_run bench_filelist >/dev/null
+cmake --build "$build" --target bench_startup bench_run bench_filelist bench_plan >/dev/null
 
 startup="$build/bench/startup/bench_startup"
 tmp=$(mktemp -d)
@@ -106,3 +108,6 @@ echo "== Batch run (bench_run)"
 echo
 echo "== File list (bench_filelist)"
 QT_QPA_PLATFORM=offscreen "$build/bench/filelist/bench_filelist"
+echo
+echo "== Plan of outputs (bench_plan)"
+QT_QPA_PLATFORM=offscreen "$build/bench/plan/bench_plan" 2>/dev/null
