@@ -11,6 +11,8 @@ namespace {
 // "out//a.mp3" and "out/a.mp3" are one file; so are "out/./a" and "out/a".
 QString PathKey(const QString& path)
 {
+    if (!path.contains(QStringLiteral("//")) && !path.contains(QStringLiteral("/.")))
+        return path;
     return QDir::cleanPath(path);
 }
 
@@ -24,6 +26,19 @@ QString TOutputNamer::Numbered(const QString& path, int n)
     if (dot <= slash)
         return path + number;
     return path.left(dot) + number + path.mid(dot);
+}
+
+bool TOutputNamer::Exists(const QString& path)
+{
+    if (m_rememberFolders) {
+        const QString folder = path.left(path.lastIndexOf(u'/') + 1);
+        auto it = m_folderExists.find(folder);
+        if (it == m_folderExists.end())
+            it = m_folderExists.insert(folder, QFileInfo(folder).isDir());
+        if (!it.value())
+            return false;
+    }
+    return QFileInfo::exists(path);
 }
 
 TOutputNamer::Assignment TOutputNamer::Assign(TQueueItem& job, const ProgramSettings& settings,
@@ -55,9 +70,9 @@ TOutputNamer::Assignment TOutputNamer::Assign(TQueueItem& job, const ProgramSett
         path = Numbered(a.wanted, ++n);
         key = PathKey(path);
     }
-    a.existed = QFileInfo::exists(path);
+    a.existed = Exists(path);
     if (a.existed && existing == TExistingOutput::KeepBoth) {
-        while (m_given.contains(key) || QFileInfo::exists(path)) {
+        while (m_given.contains(key) || Exists(path)) {
             path = Numbered(a.wanted, ++n);
             key = PathKey(path);
         }

@@ -37,8 +37,17 @@ public:
     // path with " (n)" inserted before the extension of its file name.
     static QString Numbered(const QString& path, int n);
 
+    // For a namer that lives only as long as one plan: folders found missing
+    // are remembered, so the files of a new artist or album folder cost no
+    // look-up each. A run's namer must not, as the run creates folders.
+    void RememberMissingFolders() { m_rememberFolders = true; }
+
 private:
+    bool Exists(const QString& path);
+
     TNamingTree m_tree;
     QHash<QString, const TQueueItem*> m_given;  // cleaned path -> job that got it
     QHash<QString, const TQueueItem*> m_wanted; // cleaned wanted path -> first job
+    bool m_rememberFolders = false;
+    QHash<QString, bool> m_folderExists;
 };

@@ -9,6 +9,7 @@ std::vector<TPlannedOutput> TOutputPlan::Compute(const std::vector<const TQueueI
         m_copies.Add();
 
     TOutputNamer namer = start;
+    namer.RememberMissingFolders();
     std::vector<TPlannedOutput> plan;
     plan.reserve(jobs.size());
     for (std::size_t i = 0; i < jobs.size(); ++i) {
