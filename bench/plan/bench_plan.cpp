@@ -127,7 +127,8 @@ std::unique_ptr<TMainF> Window(int n, const QString& work)
     SetUp(window->Settings(), work + QStringLiteral("/out"));
     window->resize(1000, 700);
     window->show();
-    QTest::qWaitForWindowExposed(window.get());
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        std::fprintf(stderr, "the window was not shown\n");
     const QString in = work + QStringLiteral("/in/");
     for (int i = 0; i < n; ++i) {
         const QString path = in + QStringLiteral("job%1.wav").arg(i, 5, 10, QChar(u'0'));
