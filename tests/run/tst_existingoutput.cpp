@@ -15,6 +15,7 @@ class TstExistingOutput final : public QObject, private TRunFixture
     Q_OBJECT
 private Q_SLOTS:
     void init() { Reset(); }
+    void clashInsideRunKeepsEveryOutput();
     void failedJobKeepsExistingOutput_data();
     void failedJobKeepsExistingOutput();
     void existingOutput_data();
@@ -24,6 +25,34 @@ private Q_SLOTS:
     void outputOverSource_data();
     void outputOverSource();
 };
+
+// Two sources of one name from two folders, sources deleted after the run:
+// each job gets a file of its own, so no source goes without its output.
+// Overwriting is chosen, but for files from before the run, not for those
+// the run itself writes.
+void TstExistingOutput::clashInsideRunKeepsEveryOutput()
+{
+    m_settings.DeleteAfterProcess = true;
+    m_settings.ExistingOutput = TExistingOutput::Overwrite;
+    const QStringList sources = {m_dir->filePath(QStringLiteral("CD1/Track01.wav")),
+                                 m_dir->filePath(QStringLiteral("CD2/Track01.wav"))};
+    for (const QString& source : sources) {
+        QVERIFY(TestUtil::WriteFile(source, source.toUtf8()));
+        m_queue->Add()->SetInputFile(source);
+    }
+    TBatchRun run(*m_queue, m_settings, *m_view);
+    run.SetPauseStep(0ms);
+    run.SetEncoderProgram(WriteScript(QStringLiteral("cat \"$in\" > \"$out\"\n")));
+    RUN_TO_END(run);
+
+    QCOMPARE(m_view->statuses.last(), QStringLiteral("Готово"));
+    QCOMPARE(m_queue->Count(), 0);
+    const QString out = m_dir->filePath(QStringLiteral("out/"));
+    QCOMPARE(TestUtil::ReadFile(out + QStringLiteral("Track01.mp3")), sources[0].toUtf8());
+    QCOMPARE(TestUtil::ReadFile(out + QStringLiteral("Track01 (2).mp3")), sources[1].toUtf8());
+    for (const QString& source : sources)
+        QVERIFY(!QFile::exists(source));
+}
 
 void TstExistingOutput::failedJobKeepsExistingOutput_data()
 {
