@@ -184,8 +184,6 @@ void TQueueList::SetOutputColumnVisible(bool on)
         return;
     m_outputVisible = on;
     m_header->setVisible(on);
-    if (on && m_header->sectionSize(0) <= m_header->defaultSectionSize())
-        m_header->resizeSection(0, qMax(80, viewport()->width() / 2));
     setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     updateGeometries();
     scheduleDelayedItemsLayout();
@@ -214,6 +212,12 @@ void TQueueList::updateGeometries()
     if (m_outputVisible) {
         const QRect view = viewport()->geometry();
         m_header->setGeometry(view.left(), view.top() - height, view.width(), height);
+        // The columns start out halving the list once it has its real width;
+        // after that the user's split stays.
+        if (!m_columnsSplit && view.width() > 200) {
+            m_columnsSplit = true;
+            m_header->resizeSection(0, view.width() / 2);
+        }
     }
 }
 

@@ -90,6 +90,7 @@ private:
     TQueue& m_queue;
     QHeaderView* m_header = nullptr;
     bool m_outputVisible = false;
+    bool m_columnsSplit = false;
     std::vector<TLineOutput> m_outputs;
     int m_programChange = 0; // > 0 while the program itself changes lines
     bool m_mousePress = false;
