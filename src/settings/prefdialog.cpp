@@ -1,11 +1,13 @@
 #include "prefdialog.h"
 
 #include "compressfrm.h"
+#include "paths.h"
 #include "programsettings.h"
 #include "queue.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -13,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -51,6 +54,9 @@ TPrefF::TPrefF(ProgramSettings& settings, TQueue& queue, QWidget* parent)
     : QDialog(parent),
       PickFolder([](QWidget* owner, const QString& prompt, const QString& startDir) {
           return QFileDialog::getExistingDirectory(owner, prompt, startDir);
+      }),
+      ShowWarning([](QWidget* owner, const QString& text) {
+          QMessageBox::warning(owner, QStringLiteral("Tessary"), text);
       }),
       m_settings(settings), m_queue(queue)
 {
@@ -141,7 +147,7 @@ QWidget* TPrefF::BuildFilesTab()
     defaults->setObjectName(QStringLiteral("Button2"));
     defaults->setAutoDefault(false);
     connect(defaults, &QPushButton::clicked, this, &TPrefF::SetDefaultPatterns);
-    auto* legend = MakeLabel(QStringLiteral("%1 - Id3 Нзвание\n%2 - Id3 Исполнитель\n"
+    auto* legend = MakeLabel(QStringLiteral("%1 - Id3 Название\n%2 - Id3 Исполнитель\n"
                                             "%3 - Id3 Альбом\n%4 - Id3 Год\n%5 - Id3 Стиль\n"
                                             "%6 - Id3 Комментарий\n%7 - Id3 Дорожка (№)\n"
                                             "%8 - Id3 Дорожка (№№)\n%0 - исходное"),
@@ -203,8 +209,26 @@ void TPrefF::Load()
     m_compress->Load(TCompressValues::From(m_settings));
 }
 
+QString TPrefF::RelativeTargetText(const QString& folder)
+{
+    return QStringLiteral("Путь назначения должен быть полным, от корня: начинаться с «/» "
+                          "или с «~/» (домашняя папка).\n\n%1")
+        .arg(folder);
+}
+
 void TPrefF::accept()
 {
+    // lame runs in the program's folder, so a relative target would not be
+    // where the user thinks, and every job would fail.
+    const QString target = Paths::ExpandHome(m_target->text());
+    if (!target.isEmpty() && !QDir::isAbsolutePath(target)) {
+        if (ShowWarning)
+            ShowWarning(this, RelativeTargetText(target));
+        m_target->setFocus();
+        m_target->selectAll();
+        return;
+    }
+    m_target->setText(target);
     Store();
     QDialog::accept();
 }

@@ -5,7 +5,8 @@
 
 #include <QPushButton>
 
-TPropF::TPropF(TQueueItem& job, QWidget* parent) : QDialog(parent), m_job(job)
+TPropF::TPropF(TQueue& queue, quint64 jobId, QWidget* parent)
+    : QDialog(parent), m_queue(queue), m_jobId(jobId)
 {
     setObjectName(QStringLiteral("PropF"));
     setWindowTitle(QStringLiteral("Свойства сжатия"));
@@ -28,7 +29,8 @@ TPropF::TPropF(TQueueItem& job, QWidget* parent) : QDialog(parent), m_job(job)
     // Client area of a 402 x 346 window with an ordinary sizeable frame.
     resize(394, 315);
 
-    m_compress->Load(TCompressValues::From(m_job));
+    if (const TQueueItem* job = m_queue.Find(m_jobId))
+        m_compress->Load(TCompressValues::From(*job));
 }
 
 bool TPropF::Run(TQueue& queue, int currentLine, QWidget* parent)
@@ -36,7 +38,7 @@ bool TPropF::Run(TQueue& queue, int currentLine, QWidget* parent)
     TQueueItem* job = queue.Items(currentLine);
     if (!job)
         return false;
-    TPropF dialog(*job, parent);
+    TPropF dialog(queue, job->Id(), parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -44,8 +46,11 @@ void TPropF::accept()
 {
     // Reading back over the job's own values keeps a bitrate that the panel
     // could not show, so the job is updated as a whole.
-    TCompressValues values = TCompressValues::From(m_job);
-    m_compress->ReadBack(values);
-    values.StoreTo(m_job);
+    // A job that left the queue while the dialog was open gets nothing.
+    if (TQueueItem* job = m_queue.Find(m_jobId)) {
+        TCompressValues values = TCompressValues::From(*job);
+        m_compress->ReadBack(values);
+        values.StoreTo(*job);
+    }
     QDialog::accept();
 }

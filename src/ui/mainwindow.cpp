@@ -292,7 +292,12 @@ QWidget* TMainF::BuildRightPanel()
         modeLayout->addWidget(radio, 1);
     }
     m_modeGroup->button(0)->setChecked(true);
-    connect(m_modeGroup, &QButtonGroup::idClicked, this, &TMainF::ModeRGClick);
+    // The checked state drives the mode, however it changed (mouse, keys,
+    // an accessibility action), so the buttons and the mask always agree.
+    connect(m_modeGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            ModeRGClick(id);
+    });
 
     m_tagEditor = new TTagEditor(content);
 

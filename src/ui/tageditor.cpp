@@ -207,7 +207,10 @@ void TTagEditor::FillGenres()
         return c != 0 ? c < 0 : a < b;
     });
     m_genre->clear();
-    m_genre->addItems(names);
+    // Each entry carries its genre number, so nothing reads a number back
+    // from a displayed text.
+    for (const QString& name : names)
+        m_genre->addItem(name, int(GenreIndexOf(name)));
     m_genre->setCurrentIndex(-1);
 }
 
@@ -229,7 +232,11 @@ void TTagEditor::SetCurrentJob(TQueueItem* job)
     } else {
         // A "Фикс." tick left under a ticked "Авто" does not fix the track,
         // so the job's own number and numbering mode are shown, not
-        // overwritten with the box's number.
+        // overwritten with the box's number. Unticking "Авто" here would
+        // bring that leftover tick to life and fix the track of every job
+        // added or selected later, so it goes first.
+        if (!job->AutoTrack && m_trackAuto->isChecked())
+            m_trackFix->setChecked(false);
         SetTrackAuto(job->AutoTrack);
         m_track->setValue(job->Track());
     }
@@ -246,7 +253,7 @@ void TTagEditor::SetCurrentJob(TQueueItem* job)
     load(m_year, m_yearFix, job->Year(), [job](const QString& t) { job->SetYear(t); });
 
     if (m_genreFix->isChecked())
-        job->SetGenre(GenreIndexOf(m_genre->currentText()));
+        job->SetGenre(ShownGenre());
     else
         ShowGenre(job->Genre()); // a program selection: no handler runs
 
@@ -274,7 +281,7 @@ void TTagEditor::InitNewJob(TQueueItem& job)
     job.SetYear(m_yearFix->isChecked() ? m_year->text() : QStringLiteral("0"));
     job.SetComment(fixedText(m_comment, m_commentFix));
 
-    job.SetGenre(m_genreFix->isChecked() ? GenreIndexOf(m_genre->currentText()) : NoGenre);
+    job.SetGenre(m_genreFix->isChecked() ? ShownGenre() : NoGenre);
 }
 
 bool TTagEditor::eventFilter(QObject* watched, QEvent* event)
@@ -377,7 +384,8 @@ void TTagEditor::GenreCBxChange(int index)
 {
     if (!m_job)
         return;
-    m_job->SetGenre(GenreIndexOf(m_genre->itemText(index)));
+    const QVariant genre = m_genre->itemData(index);
+    m_job->SetGenre(genre.isValid() ? quint8(genre.toInt()) : NoGenre);
     ApplyTagVersionRule();
 }
 
@@ -424,6 +432,12 @@ int TTagEditor::TrackNumber()
     // range first (an emptied box gives 0), as when it loses the focus.
     m_track->interpretText();
     return m_track->value();
+}
+
+quint8 TTagEditor::ShownGenre() const
+{
+    const QVariant genre = m_genre->currentData();
+    return genre.isValid() ? quint8(genre.toInt()) : NoGenre;
 }
 
 void TTagEditor::ShowGenre(quint8 genre)

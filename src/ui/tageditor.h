@@ -68,6 +68,8 @@ private:
     bool TrackFixed() const;
     int TrackNumber();
     void ShowGenre(quint8 genre);
+    // The genre number of the entry the genre box shows; 255 for none.
+    quint8 ShownGenre() const;
 
     QCheckBox* m_id3v1 = nullptr;
     QCheckBox* m_id3v2 = nullptr;

@@ -76,6 +76,7 @@ private Q_SLOTS:
     void tagEditorFollowsUserSelection();
     void queueActionsWaitForTheRun();
     void fixedTrackKeptThroughRun();
+    void propertiesOpenWhenRunEnds();
     void helpAndAbout();
 
 private:
@@ -284,6 +285,14 @@ void TstMainWindow::modeSwitch()
     Find<QRadioButton>("ModeRG_0")->click();
     QCOMPARE(label2->text(), QStringLiteral("Файлы: *.wav"));
     QCOMPARE(fileList->Lines(), QStringList({"a.wav"}));
+
+    // Checked without a click (a screen reader's toggle action), the mode follows.
+    Find<QRadioButton>("ModeRG_1")->setChecked(true);
+    QCOMPARE(m_window->CurrentMode(), 1);
+    QCOMPARE(label2->text(), QStringLiteral("Файлы: *.mp?"));
+    QCOMPARE(fileList->Lines(), QStringList({"b.mp3", "c.mp2"}));
+    Find<QRadioButton>("ModeRG_0")->setChecked(true);
+    QCOMPARE(label2->text(), QStringLiteral("Файлы: *.wav"));
     QCOMPARE(m_window->Queue().Count(), 1); // the queue is not touched
 }
 
@@ -505,6 +514,55 @@ void TstMainWindow::fixedTrackKeptThroughRun()
     QCOMPARE(int(queue.Items(2)->Track()), 1);
     for (const char* name : {"out/07 - t1.mp3", "out/07 - t2.mp3", "out/01 - t3.mp3"})
         QVERIFY2(QFileInfo::exists(m_music->filePath(QLatin1String(name))), name);
+}
+
+// The run goes on behind the modal properties dialog; when its end step
+// removes the job, OK must write into nothing (a freed job before).
+void TstMainWindow::propertiesOpenWhenRunEnds()
+{
+    const QString gate = m_music->filePath("gate");
+    const QString encoder = m_music->filePath("gated-lame");
+    QVERIFY(TestUtil::WriteFile(encoder, QStringLiteral("#!/bin/sh\n"
+                                                        "while [ ! -e '%1' ]; do sleep 0.02; done\n"
+                                                        "eval out=\\${$#}\n"
+                                                        "printf x > \"$out\"\n")
+                                             .arg(gate)
+                                             .toUtf8()));
+    QVERIFY(QFile::setPermissions(encoder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    NewWindow();
+    m_window->BatchRun()->SetEncoderProgram(encoder);
+    m_window->Settings().DeleteFromQueue = true;
+    AddFiles({"a.wav"});
+    auto* queueList = Find<TQueueList>("QueueLst");
+    QTest::mouseClick(queueList->viewport(), Qt::LeftButton, {},
+                      queueList->visualItemRect(queueList->item(0)).center());
+    QCOMPARE(queueList->CurrentLine(), 0);
+    Find<QAbstractButton>("GoBtn")->click();
+    QVERIFY(m_window->BatchRun()->IsRunning());
+
+    // Once the dialog is up, let the encoder finish; once the run has ended
+    // and removed the job, change a value and press OK.
+    bool pressed = false;
+    QTimer driver;
+    connect(&driver, &QTimer::timeout, this, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != QStringLiteral("PropF"))
+            return;
+        if (!QFileInfo::exists(gate))
+            TestUtil::WriteFile(gate);
+        if (m_window->BatchRun()->IsRunning())
+            return;
+        modal->findChild<QAbstractButton*>(QStringLiteral("CBRRG_0"))->setChecked(true);
+        modal->findChild<QAbstractButton*>(QStringLiteral("OkBtn"))->click();
+        pressed = true;
+        driver.stop();
+    });
+    driver.start(20);
+    Action("acProp")->trigger();
+    QVERIFY(pressed);
+    QCOMPARE(m_window->Queue().Count(), 0);
+    QCOMPARE(Find<QLabel>("StatusText")->text(), QStringLiteral("Готово"));
 }
 
 void TstMainWindow::helpAndAbout()

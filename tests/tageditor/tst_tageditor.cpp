@@ -328,6 +328,14 @@ void TstTagEditor::tagVersionsByHand()
     TQueueItem* added = AddJob();
     QVERIFY(added->Id3v1());
     QVERIFY(!added->Id3v2());
+    Box("Id3v2CBx")->setChecked(true);
+    TQueueItem* both = AddJob();
+    QVERIFY(both->Id3v1());
+    QVERIFY(both->Id3v2());
+    Box("Id3v1CBx")->setChecked(false);
+    TQueueItem* second = AddJob();
+    QVERIFY(!second->Id3v1());
+    QVERIFY(second->Id3v2());
 }
 
 void TstTagEditor::tagVersionRuleOnLoading_data()
