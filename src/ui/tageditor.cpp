@@ -1,7 +1,7 @@
 #include "tageditor.h"
 
 #include "genres.h"
-#include "queueitem.h"
+#include "queue.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -216,7 +216,10 @@ void TTagEditor::FillGenres()
 
 void TTagEditor::SetCurrentJob(TQueueItem* job)
 {
-    m_job = job;
+    // Held by Id: should the job leave the queue without the editor being
+    // told, edits then reach no job instead of freed memory.
+    m_queue = job ? job->Collection() : nullptr;
+    m_jobId = job ? job->Id() : 0;
     if (!job)
         return;
 
@@ -258,6 +261,11 @@ void TTagEditor::SetCurrentJob(TQueueItem* job)
         ShowGenre(job->Genre()); // a program selection: no handler runs
 
     load(m_comment, m_commentFix, job->Comment(), [job](const QString& t) { job->SetComment(t); });
+}
+
+TQueueItem* TTagEditor::CurrentJob() const
+{
+    return m_queue ? m_queue->Find(m_jobId) : nullptr;
 }
 
 void TTagEditor::InitNewJob(TQueueItem& job)
@@ -322,70 +330,77 @@ void TTagEditor::ApplyTagVersionRule()
 
 void TTagEditor::Id3v1CBxClick(bool checked)
 {
-    if (m_job)
-        m_job->SetId3v1(checked);
+    if (TQueueItem* job = CurrentJob())
+        job->SetId3v1(checked);
 }
 
 void TTagEditor::Id3v2CBxClick(bool checked)
 {
-    if (m_job)
-        m_job->SetId3v2(checked);
+    if (TQueueItem* job = CurrentJob())
+        job->SetId3v2(checked);
 }
 
 void TTagEditor::TrackEdChange(int value)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetTrack(quint8(value));
+    job->SetTrack(quint8(value));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::TItleEdChange(const QString& text)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetTitle(text.left(kTagLength));
+    job->SetTitle(text.left(kTagLength));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::ArtistEdChange(const QString& text)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetArtist(text.left(kTagLength));
+    job->SetArtist(text.left(kTagLength));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::AlbumEdChange(const QString& text)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetAlbum(text.left(kTagLength));
+    job->SetAlbum(text.left(kTagLength));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::YearEdChange(const QString& text)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetYear(text.left(kTagLength));
+    job->SetYear(text.left(kTagLength));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::CommentEdChange(const QString& text)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetComment(text.left(kTagLength));
+    job->SetComment(text.left(kTagLength));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::GenreCBxChange(int index)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
     const QVariant genre = m_genre->itemData(index);
-    m_job->SetGenre(genre.isValid() ? quint8(genre.toInt()) : NoGenre);
+    job->SetGenre(genre.isValid() ? quint8(genre.toInt()) : NoGenre);
     ApplyTagVersionRule();
 }
 
@@ -402,8 +417,8 @@ void TTagEditor::TrackAutoCBClick(bool checked)
     } else {
         m_track->setPalette(QPalette());
     }
-    if (m_job)
-        m_job->AutoTrack = checked;
+    if (TQueueItem* job = CurrentJob())
+        job->AutoTrack = checked;
 }
 
 void TTagEditor::TrackFixCBClick(bool checked)

@@ -7,6 +7,7 @@ class QComboBox;
 class QKeyEvent;
 class QLineEdit;
 class QSpinBox;
+class TQueue;
 class TQueueItem;
 
 // The "Id3-тэги" box of the main window. It shows and edits the tag values
@@ -32,7 +33,7 @@ public:
     // no current job, so edits then change no job. The editor keeps what it
     // shows, since that includes the fixed values.
     void SetCurrentJob(TQueueItem* job);
-    TQueueItem* CurrentJob() const { return m_job; }
+    TQueueItem* CurrentJob() const;
 
     // Gives a freshly created job the tag versions, the fixed values and the
     // track settings the editor holds.
@@ -90,5 +91,6 @@ private:
     QCheckBox* m_commentFix = nullptr;
     QLineEdit* m_fileName = nullptr;
 
-    TQueueItem* m_job = nullptr;
+    const TQueue* m_queue = nullptr;
+    quint64 m_jobId = 0;
 };

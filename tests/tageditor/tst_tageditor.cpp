@@ -21,6 +21,7 @@ private Q_SLOTS:
     void layoutAndGenreList();
     void loadingShowsJobValues();
     void noCurrentJob();
+    void jobLeftQueueUntold();
     void fixedFieldStamped_data();
     void fixedFieldStamped();
     void tagVersionRuleOnEditing_data();
@@ -232,6 +233,19 @@ void TstTagEditor::noCurrentJob()
     QVERIFY(AddJob()->Title().isEmpty());
     Box("TitleFixCB")->setChecked(true);
     QCOMPARE(AddJob()->Title(), QStringLiteral("Typed"));
+}
+
+void TstTagEditor::jobLeftQueueUntold()
+{
+    // Whatever removes the job, edits afterwards reach no job, not freed memory.
+    m_editor->SetCurrentJob(m_queue->Add());
+    m_queue->Delete(0);
+    TQueueItem* next = m_queue->Add();
+    QCOMPARE(m_editor->CurrentJob(), nullptr);
+    Edit("TItleEd")->setText(QStringLiteral("Typed"));
+    Box("TrackAutoCB")->setChecked(false);
+    QCOMPARE(next->Title(), QString());
+    QVERIFY(next->AutoTrack);
 }
 
 void TstTagEditor::fixedFieldStamped_data()
