@@ -13,3 +13,7 @@ class TQueueItem;
 // Mode: 0 encode, 1 decode, anything else only the two paths.
 QString JobOptions(const TQueueItem& job, int mode);
 QStringList JobArguments(const TQueueItem& job, int mode);
+
+// Whether every tag text of the job can be written in an ID3v1 tag (Latin-1).
+// A job with only ID3v1 whose texts do not fit is given ID3v2 as well.
+bool FitsId3v1(const TQueueItem& job);

@@ -166,6 +166,20 @@ TCompressFrm::TCompressFrm(QWidget* parent)
             ApplyMethodRule();
         }
     });
+    // The sliders have no scale of numbers; their tooltips name the option
+    // they give lame.
+    const auto showValue = [](QSlider* slider, const char* option) {
+        const auto update = [slider, option](int v) {
+            slider->setToolTip(QStringLiteral("%1 %2 (0 — высшее качество, 9 — низшее)")
+                                   .arg(QLatin1String(option))
+                                   .arg(v));
+        };
+        connect(slider, &QSlider::valueChanged, slider, update);
+        update(slider->value());
+    };
+    showValue(m_quality, "-q");
+    showValue(m_vbrQuality, "-V");
+
     connect(m_cbr, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked)
             TabToChecked(m_cbr);

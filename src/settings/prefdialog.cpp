@@ -30,6 +30,9 @@ QComboBox* MakePatternBox(const QStringList& suggestions, const char* name)
     // Suggestions only: typing must not grow the list.
     box->setInsertPolicy(QComboBox::NoInsert);
     box->addItems(suggestions);
+    // What the user types is the pattern: an inline completion would turn
+    // "%8" into "%8-%1" behind their back.
+    box->setCompleter(nullptr);
     return box;
 }
 

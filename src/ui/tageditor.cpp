@@ -63,9 +63,16 @@ QLineEdit* NewLineEdit(QWidget* parent, const char* name, int maxLength)
     return edit;
 }
 
-QCheckBox* NewFixBox(QWidget* parent, const char* name)
+// Seven boxes share the caption "Фикс."; the accessible name says which
+// field each one fixes, and the tooltip what fixing does.
+QCheckBox* NewFixBox(QWidget* parent, const char* name, const QString& field)
 {
-    return NewCheckBox(parent, name, QStringLiteral("Фикс."));
+    QCheckBox* box = NewCheckBox(parent, name, QStringLiteral("Фикс."));
+    box->setAccessibleName(QStringLiteral("Фикс.: ") + field);
+    box->setToolTip(QStringLiteral("Закрепить поле «%1»: его значение записывается в каждое "
+                                   "добавляемое задание и в каждое задание, выбранное в очереди")
+                        .arg(field));
+    return box;
 }
 
 } // namespace
@@ -88,19 +95,24 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги
         style->setParent(m_track);
         m_track->setStyle(style);
     }
-    m_trackFix = NewFixBox(this, "TrackFixCB");
+    m_trackFix = NewFixBox(this, "TrackFixCB", QStringLiteral("Дорожка"));
     m_trackAuto = NewCheckBox(this, "TrackAutoCB", QStringLiteral("Авто"));
     m_trackAuto->setChecked(true);
+    m_trackAuto->setToolTip(QStringLiteral("Номер дорожки присваивается при обработке: по порядку "
+                                           "названий у каждого исполнителя и альбома"));
+    m_id3v1->setToolTip(QStringLiteral("ID3v1 хранит только латиницу (Latin-1). Если текст тегов "
+                                       "в него не помещается, например кириллица, к файлу "
+                                       "добавляется и тег ID3v2, чтобы текст не пропал"));
 
     auto* titleLabel = new QLabel(QStringLiteral("&Название"), this);
     m_title = NewLineEdit(this, "TItleEd", kTagLength);
-    m_titleFix = NewFixBox(this, "TitleFixCB");
+    m_titleFix = NewFixBox(this, "TitleFixCB", QStringLiteral("Название"));
     auto* artistLabel = new QLabel(QStringLiteral("&Исполнитель"), this);
     m_artist = NewLineEdit(this, "ArtistEd", kTagLength);
-    m_artistFix = NewFixBox(this, "ArtistFixCB");
+    m_artistFix = NewFixBox(this, "ArtistFixCB", QStringLiteral("Исполнитель"));
     auto* albumLabel = new QLabel(QStringLiteral("&Альбом"), this);
     m_album = NewLineEdit(this, "AlbumEd", kTagLength);
-    m_albumFix = NewFixBox(this, "AlbumFixCB");
+    m_albumFix = NewFixBox(this, "AlbumFixCB", QStringLiteral("Альбом"));
     auto* yearLabel = new QLabel(QStringLiteral("&Год"), this);
     m_year = NewLineEdit(this, "YearEd", kYearLength);
     // The key filter handles typing; the validator keeps pasted or dropped
@@ -108,16 +120,16 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги
     m_year->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,4}")), m_year));
     m_year->installEventFilter(this);
-    m_yearFix = NewFixBox(this, "YearFixCB");
+    m_yearFix = NewFixBox(this, "YearFixCB", QStringLiteral("Год"));
     auto* genreLabel = new QLabel(QStringLiteral("&Стиль"), this);
     m_genre = new QComboBox(this);
     m_genre->setObjectName(QStringLiteral("GenreCBx"));
     m_genre->setEditable(false);
     m_genre->setMinimumWidth(kFieldWidth);
-    m_genreFix = NewFixBox(this, "GenreFixCB");
+    m_genreFix = NewFixBox(this, "GenreFixCB", QStringLiteral("Стиль"));
     auto* commentLabel = new QLabel(QStringLiteral("&Комментарий"), this);
     m_comment = NewLineEdit(this, "CommentEd", kTagLength);
-    m_commentFix = NewFixBox(this, "CommentFixCB");
+    m_commentFix = NewFixBox(this, "CommentFixCB", QStringLiteral("Комментарий"));
 
     m_fileName = new QLineEdit(this);
     m_fileName->setObjectName(QStringLiteral("edFileName"));

@@ -93,6 +93,7 @@ private Q_SLOTS:
     void targetMustBeAbsolute_data();
     void targetMustBeAbsolute();
     void legendNamesEveryCode();
+    void patternKeptAsTyped();
 };
 
 void TstPrefDialog::window()
@@ -370,6 +371,25 @@ void TstPrefDialog::legendNamesEveryCode()
              QStringLiteral("%1 - Id3 Название\n%2 - Id3 Исполнитель\n%3 - Id3 Альбом\n"
                             "%4 - Id3 Год\n%5 - Id3 Стиль\n%6 - Id3 Комментарий\n"
                             "%7 - Id3 Дорожка (№)\n%8 - Id3 Дорожка (№№)\n%0 - исходное"));
+}
+
+void TstPrefDialog::patternKeptAsTyped()
+{
+    ProgramSettings s;
+    TQueue queue;
+    TPrefF dialog(s, queue);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QComboBox* box = Pattern(dialog, "FormatEd");
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), QStringLiteral("%8"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(box->currentText(), QStringLiteral("%8")); // not "%8-%1"
+    QCOMPARE(box->count(), 5); // the ready patterns stay
+    Find<QPushButton>(&dialog, "OkBtn")->click();
+    QCOMPARE(s.FileNameFormat, QStringLiteral("%8"));
 }
 
 QTEST_MAIN(TstPrefDialog)

@@ -579,6 +579,19 @@ void TstMainWindow::helpAndAbout()
     QVERIFY(!index->findItems(QStringLiteral("Коды %0-%8"), Qt::MatchExactly).isEmpty());
     QVERIFY(!index->findItems(QStringLiteral("Режим"), Qt::MatchExactly).isEmpty());
 
+    // Esc and Ctrl+W close it, as any viewer window.
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape),
+                                      QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
+        QApplication::setActiveWindow(help);
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus && help->isAncestorOf(focus) ? focus : help, key.key(),
+                        key.keyboardModifiers());
+        QTRY_VERIFY(!help->isVisible());
+        QTest::keyClick(m_window.get(), Qt::Key_F1);
+        QTRY_VERIFY(help->isVisible());
+    }
+
     // The About box is modal: close it with its own button once it is up.
     QString title;
     QTimer closer;

@@ -21,6 +21,8 @@ private Q_SLOTS:
     void layoutAndGenreList();
     void loadingShowsJobValues();
     void noCurrentJob();
+    void fixBoxesSayWhatTheyFix_data();
+    void fixBoxesSayWhatTheyFix();
     void jobLeftQueueUntold();
     void fixedFieldStamped_data();
     void fixedFieldStamped();
@@ -233,6 +235,29 @@ void TstTagEditor::noCurrentJob()
     QVERIFY(AddJob()->Title().isEmpty());
     Box("TitleFixCB")->setChecked(true);
     QCOMPARE(AddJob()->Title(), QStringLiteral("Typed"));
+}
+
+void TstTagEditor::fixBoxesSayWhatTheyFix_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("track") << "TrackFixCB" << "Дорожка";
+    QTest::newRow("title") << "TitleFixCB" << "Название";
+    QTest::newRow("artist") << "ArtistFixCB" << "Исполнитель";
+    QTest::newRow("album") << "AlbumFixCB" << "Альбом";
+    QTest::newRow("year") << "YearFixCB" << "Год";
+    QTest::newRow("genre") << "GenreFixCB" << "Стиль";
+    QTest::newRow("comment") << "CommentFixCB" << "Комментарий";
+}
+
+void TstTagEditor::fixBoxesSayWhatTheyFix()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, field);
+    QCheckBox* fix = Box(box.toLatin1().constData());
+    QCOMPARE(fix->text(), QStringLiteral("Фикс."));
+    QCOMPARE(fix->accessibleName(), QStringLiteral("Фикс.: ") + field);
+    QVERIFY(fix->toolTip().contains(field));
 }
 
 void TstTagEditor::jobLeftQueueUntold()
