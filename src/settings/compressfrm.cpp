@@ -119,7 +119,11 @@ TCompressFrm::TCompressFrm(QWidget* parent)
     : QWidget(parent), OpenLink([](const QUrl& url) { QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("CompressFrm1"));
-    setFixedSize(kWidth, kHeight);
+    // The design size is the least it takes; a larger desktop font grows it
+    // instead of clipping its texts. Through the size hints, not a minimum
+    // size: setting one resizes the widget at once, and Qt then no longer
+    // fits a window to its contents when it is shown.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
     auto* top = new QHBoxLayout;
     top->addWidget(BuildGeneralBox(), 3);
@@ -317,6 +321,16 @@ QWidget* TCompressFrm::BuildVbrBox()
     column->addStretch(1);
     column->addWidget(m_newVbr);
     return m_vbrBox;
+}
+
+QSize TCompressFrm::sizeHint() const
+{
+    return QWidget::sizeHint().expandedTo(QSize(kWidth, kHeight));
+}
+
+QSize TCompressFrm::minimumSizeHint() const
+{
+    return sizeHint();
 }
 
 void TCompressFrm::SetTabOrder()

@@ -62,7 +62,10 @@ void TstCompressFrm::newPanel()
 {
     TCompressFrm panel;
     QCOMPARE(panel.objectName(), QStringLiteral("CompressFrm1"));
-    QCOMPARE(panel.size(), QSize(393, 271));
+    // The design size at least; more only where the font needs it.
+    panel.show();
+    QVERIFY(panel.width() >= 393 && panel.height() >= 271);
+    QCOMPARE(panel.size(), panel.sizeHint());
 
     auto* freq = Find<QComboBox>(&panel, "FreqCBx");
     auto* mode = Find<QComboBox>(&panel, "ModeCBx");
