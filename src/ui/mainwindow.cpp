@@ -6,7 +6,9 @@
 #include "foldertree.h"
 #include "helpwindow.h"
 #include "icons.h"
+#include "listkeys.h"
 #include "newfilelistbox.h"
+#include "paths.h"
 #include "prefdialog.h"
 #include "propdialog.h"
 #include "queuelist.h"
@@ -20,6 +22,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -106,6 +109,15 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
     connect(m_run, &TBatchRun::Finished, this, [this] { SetRunning(false); });
 
     BuildMenus();
+
+    // Keys for what the mouse does in the lists: Enter adds the selected
+    // files, Delete removes the current job.
+    ListKeys::Bind(m_fileList, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, acAdd);
+    ListKeys::Bind(m_queueList, {QKeySequence(QKeySequence::Delete)}, acDel);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_tree),
+                                    static_cast<QAbstractItemView*>(m_fileList),
+                                    static_cast<QAbstractItemView*>(m_queueList)})
+        ListKeys::MarkFocus(view);
 
     PickFile = [](QWidget* p, const QString& title, const QString& dir, const QString& filter) {
         return QFileDialog::getOpenFileName(p, title, dir, filter);
@@ -219,6 +231,7 @@ QWidget* TMainF::BuildUpperBand()
     m_tree = new TFolderTree(panel1);
     m_tree->setObjectName(QStringLiteral("shDirs"));
     connect(m_tree, &QAbstractItemView::clicked, this, &TMainF::shDirsClick);
+    connect(m_tree, &TFolderTree::KeyboardMoved, this, &TMainF::shDirsClick);
 
     m_fileList = new TNewFileListBox(panel1);
     m_fileList->setObjectName(QStringLiteral("FileList"));
@@ -418,6 +431,17 @@ void TMainF::SetRunning(bool running)
 
 void TMainF::AddToQueue(const QString& path)
 {
+    // A file listed a while ago may be gone or replaced; such a path would
+    // make a blank line that only fails later.
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        m_runView->SetStatusText((file.exists() ? QStringLiteral("Это не файл: ")
+                                                : QStringLiteral("Файл больше не существует: "))
+                                 + path);
+        if (Paths::FolderPart(path) == m_fileList->Directory())
+            m_fileList->ReadDirectory();
+        return;
+    }
     m_queueList->AddToQueue(path, [this](TQueueItem& job) {
         TCompressValues::From(m_settings).StoreTo(job);
         m_tagEditor->InitNewJob(job);

@@ -70,6 +70,8 @@ private Q_SLOTS:
     void modeSwitch();
     void addSelectedFilesInListOrder();
     void doubleClickAddsCurrentFile();
+    void keyboardBrowsing();
+    void vanishedFileNotQueued();
     void addFileDialogFollowsMode();
     void propertiesNeedCurrentLine();
     void tagEditorFollowsUserSelection_data();
@@ -345,6 +347,68 @@ void TstMainWindow::doubleClickAddsCurrentFile()
     QTest::mouseDClick(fileList->viewport(), Qt::LeftButton, {}, second.center());
     QCOMPARE(m_window->Queue().Count(), 1);
     QCOMPARE(m_window->Queue().Items(0)->InputFile(), m_music->filePath("b.wav"));
+}
+
+// Browse, add and remove with the keys alone.
+void TstMainWindow::keyboardBrowsing()
+{
+    QVERIFY(TestUtil::WriteFile(m_music->filePath("A/a.wav")));
+    QVERIFY(TestUtil::WriteFile(m_music->filePath("B/b.wav")));
+    NewWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    auto* tree = Find<TFolderTree>("shDirs");
+    // The tree fills folders in from a worker thread: wait until both are there.
+    QTRY_VERIFY(tree->MoveTo(m_music->filePath("B")));
+    ClickFolder(m_music->filePath("A"));
+    auto* fileList = Find<TNewFileListBox>("FileList");
+
+    // An arrow key moves to B; its files show once the keys rest.
+    tree->setFocus();
+    QTRY_VERIFY(tree->hasFocus());
+    QTest::keyClick(tree, Qt::Key_Down);
+    QCOMPARE(tree->SelectedPath(), m_music->filePath("B"));
+    QCOMPARE(fileList->Directory(), m_music->filePath("A/"));
+    QTRY_COMPARE(fileList->Directory(), m_music->filePath("B/"));
+
+    // Enter in the file list adds the selected file.
+    fileList->setFocus();
+    QTRY_VERIFY(fileList->hasFocus());
+    fileList->setCurrentIndex(fileList->model()->index(0, 0));
+    QTest::keyClick(fileList, Qt::Key_Return);
+    QCOMPARE(m_window->Queue().Count(), 1);
+    QCOMPARE(m_window->Queue().Items(0)->InputFile(), m_music->filePath("B/b.wav"));
+
+    // Delete in the queue removes the current line.
+    auto* queueList = Find<TQueueList>("QueueLst");
+    queueList->setFocus();
+    QTRY_VERIFY(queueList->hasFocus());
+    queueList->setCurrentRow(0);
+    QCOMPARE(queueList->CurrentLine(), 0);
+    QTest::keyClick(queueList, Qt::Key_Delete);
+    QCOMPARE(m_window->Queue().Count(), 0);
+}
+
+void TstMainWindow::vanishedFileNotQueued()
+{
+    for (const char* name : {"a.wav", "gone.wav", "dir.wav"})
+        QVERIFY(TestUtil::WriteFile(m_music->filePath(name)));
+    NewWindow();
+    ClickFolder(m_music->path());
+    auto* fileList = Find<TNewFileListBox>("FileList");
+    QCOMPARE(fileList->Lines(), QStringList({"a.wav", "dir.wav", "gone.wav"}));
+
+    // Listed, then removed or replaced by a folder before the user adds it.
+    QVERIFY(QFile::remove(m_music->filePath("gone.wav")));
+    QVERIFY(QFile::remove(m_music->filePath("dir.wav")));
+    QVERIFY(QDir(m_music->path()).mkdir(QStringLiteral("dir.wav")));
+    fileList->selectAll();
+    Find<QAbstractButton>("AddBtn")->click();
+
+    QCOMPARE(m_window->Queue().Count(), 1);
+    QCOMPARE(m_window->Queue().Items(0)->InputFile(), m_music->filePath("a.wav"));
+    const QString status = Find<QLabel>("StatusText")->text();
+    QVERIFY2(status.endsWith(m_music->filePath("gone.wav")), qPrintable(status));
+    QTRY_COMPARE(fileList->Lines(), QStringList({"a.wav"}));
 }
 
 void TstMainWindow::addFileDialogFollowsMode()
