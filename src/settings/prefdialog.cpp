@@ -91,8 +91,7 @@ TPrefF::TPrefF(ProgramSettings& settings, TQueue& queue, QWidget* parent)
     buttons->addWidget(cancel);
 
     auto* rows = new QVBoxLayout(this);
-    rows->setContentsMargins(4, 4, 4, 6);
-    rows->setSpacing(6);
+    // The style's own margins and spacing around the pages and buttons.
     rows->addWidget(pages, 1);
     rows->addLayout(buttons);
 

@@ -2,6 +2,7 @@
 
 #include "aboutdialog.h"
 #include "compressvalues.h"
+#include "emptyhint.h"
 #include "batchrun.h"
 #include "foldertree.h"
 #include "helpwindow.h"
@@ -118,6 +119,15 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
                                     static_cast<QAbstractItemView*>(m_fileList),
                                     static_cast<QAbstractItemView*>(m_queueList)})
         ListKeys::MarkFocus(view);
+    TEmptyHint::Install(m_fileList, [this] {
+        return !QFileInfo(m_fileList->Directory()).isDir()
+                   ? QStringLiteral("Выберите папку в дереве слева")
+                   : QStringLiteral("В этой папке нет файлов ") + m_fileList->Mask();
+    });
+    TEmptyHint::Install(m_queueList, [] {
+        return QStringLiteral("Очередь пуста. Выберите файлы вверху и нажмите «Добавить» "
+                              "или дважды щёлкните файл.");
+    });
 
     PickFile = [](QWidget* p, const QString& title, const QString& dir, const QString& filter) {
         return QFileDialog::getOpenFileName(p, title, dir, filter);
