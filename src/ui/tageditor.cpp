@@ -177,6 +177,7 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги
     box->addLayout(trackRow);
     box->addLayout(grid);
     box->addWidget(m_fileName);
+    m_fileName->installEventFilter(this); // re-elided when its width changes
 
     connect(m_id3v1, &QCheckBox::toggled, this, &TTagEditor::Id3v1CBxClick);
     connect(m_id3v2, &QCheckBox::toggled, this, &TTagEditor::Id3v2CBxClick);
@@ -232,12 +233,14 @@ void TTagEditor::SetCurrentJob(TQueueItem* job)
     // told, edits then reach no job instead of freed memory.
     m_queue = job ? job->Collection() : nullptr;
     m_jobId = job ? job->Id() : 0;
-    if (!job)
+    if (!job) {
+        ShowFileName(QString()); // a job that left the queue is not shown
         return;
+    }
 
     // The order matters: each change below runs its handler, which writes
     // into this job, and the text fields may tick "Id3v1" on the way.
-    m_fileName->setText(job->InputFile());
+    ShowFileName(job->InputFile());
     m_id3v1->setChecked(job->Id3v1());
     m_id3v2->setChecked(job->Id3v2());
 
@@ -308,6 +311,8 @@ bool TTagEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_year && event->type() == QEvent::KeyPress)
         return YearEdKeyPress(static_cast<QKeyEvent*>(event));
+    if (watched == m_fileName && event->type() == QEvent::Resize)
+        ShowFileName(m_fullFileName);
     return QGroupBox::eventFilter(watched, event);
 }
 
@@ -459,6 +464,19 @@ int TTagEditor::TrackNumber()
     // range first (an emptied box gives 0), as when it loses the focus.
     m_track->interpretText();
     return m_track->value();
+}
+
+void TTagEditor::ShowFileName(const QString& path)
+{
+    // Cut in the middle, so both the folder's start and the file's name stay
+    // readable; the whole path is in the tooltip.
+    m_fullFileName = path;
+    m_fileName->setToolTip(path);
+    // Until it is laid out the field has no width of its own to cut to.
+    const int room = m_fileName->isVisible() ? m_fileName->contentsRect().width() - 6 : 0;
+    m_fileName->setText(room > 0 ? m_fileName->fontMetrics().elidedText(path, Qt::ElideMiddle, room)
+                                 : path);
+    m_fileName->setCursorPosition(0);
 }
 
 quint8 TTagEditor::ShownGenre() const

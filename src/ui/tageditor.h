@@ -71,6 +71,7 @@ private:
     void ShowGenre(quint8 genre);
     // The genre number of the entry the genre box shows; 255 for none.
     quint8 ShownGenre() const;
+    void ShowFileName(const QString& path);
 
     QCheckBox* m_id3v1 = nullptr;
     QCheckBox* m_id3v2 = nullptr;
@@ -90,6 +91,7 @@ private:
     QLineEdit* m_comment = nullptr;
     QCheckBox* m_commentFix = nullptr;
     QLineEdit* m_fileName = nullptr;
+    QString m_fullFileName;
 
     const TQueue* m_queue = nullptr;
     quint64 m_jobId = 0;

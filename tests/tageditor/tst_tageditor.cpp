@@ -212,6 +212,22 @@ void TstTagEditor::loadingShowsJobValues()
     Track()->setValue(13);
     QCOMPARE(job->Artist(), QStringLiteral("Other"));
     QCOMPARE(job->Track(), quint8(13));
+
+    // A path longer than the field is cut in the middle, whole in the tooltip.
+    const QString deep = dir.filePath(QStringLiteral("Очень длинное имя папки/").repeated(6)
+                                      + QStringLiteral("конец.wav"));
+    QVERIFY(TestUtil::WriteFile(deep));
+    job->SetInputFile(deep);
+    m_editor->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_editor.get()));
+    m_editor->SetCurrentJob(job);
+    const QLineEdit* path = Edit("edFileName");
+    QVERIFY2(path->text().startsWith(dir.path().left(4)) && path->text().contains(u'…')
+                 && path->text().endsWith(QStringLiteral("конец.wav")),
+             qPrintable(path->text()));
+    QCOMPARE(path->toolTip(), deep);
+    m_editor->SetCurrentJob(nullptr);
+    QVERIFY(path->text().isEmpty());
 }
 
 void TstTagEditor::noCurrentJob()
