@@ -95,7 +95,9 @@ bool TBatchRun::StartJob(TQueueItem* job, int line)
     if (!EnsureOutputDir(job->OutputDir())) {
         const QString text = QStringLiteral("Не удалось создать папку: ") + job->OutputDir();
         m_view.SetLineFailure(line, text);
-        EndRun(text);
+        // The jobs that failed before this one still count.
+        EndRun(m_failures > 0 ? text + QStringLiteral(". Ошибок: ") + QString::number(m_failures)
+                              : text);
         return true;
     }
     const QString folderKey = QFileInfo(job->OutputDir()).absoluteFilePath();

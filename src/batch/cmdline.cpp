@@ -35,6 +35,22 @@ const char* ChannelMode(TMode m)
     }
 }
 
+} // namespace
+
+bool FitsId3v1(const TQueueItem& job)
+{
+    for (const QString* text : {&job.Title(), &job.Artist(), &job.Album(), &job.Year(),
+                                &job.Comment()}) {
+        for (const QChar c : *text) {
+            if (c.unicode() > 0xff)
+                return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
 void AddEncoding(std::vector<Piece>& out, const TQueueItem& job)
 {
     if (const char* m = ChannelMode(job.Mode())) {
@@ -86,7 +102,10 @@ void AddEncoding(std::vector<Piece>& out, const TQueueItem& job)
         AddNumber(out, "--tg", job.Genre());
     if (job.Track() > 0)
         AddNumber(out, "--tn", job.Track());
-    if (job.Id3v1() && job.Id3v2())
+    // ID3v1 holds only Latin-1; text beyond it (Cyrillic, say) would come out
+    // as "?", so such a job gets an ID3v2 tag beside it.
+    const bool v2 = job.Id3v2() || !FitsId3v1(job);
+    if (job.Id3v1() && v2)
         Add(out, QStringLiteral("--add-id3v2"));
     else if (job.Id3v1())
         Add(out, QStringLiteral("--id3v1-only"));

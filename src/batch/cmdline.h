@@ -16,3 +16,7 @@ QStringList JobArguments(const TQueueItem& job, int mode);
 // The same with outputPath in place of the job's OutputFile: the run hands
 // lame the temporary file that becomes the output once the job is done.
 QStringList JobArguments(const TQueueItem& job, int mode, const QString& outputPath);
+
+// Whether every tag text of the job can be written in an ID3v1 tag (Latin-1).
+// A job with only ID3v1 whose texts do not fit is given ID3v2 as well.
+bool FitsId3v1(const TQueueItem& job);

@@ -9,8 +9,11 @@
 
 TFolderTree::TFolderTree(QWidget* parent)
     : QTreeView(parent),
-      m_model(new TFolderTreeModel(this))
+      m_model(new TFolderTreeModel(this)), m_keyRest(new QTimer(this))
 {
+    m_keyRest->setSingleShot(true);
+    m_keyRest->setInterval(KeyRestMs);
+    connect(m_keyRest, &QTimer::timeout, this, &TFolderTree::KeyboardMoved);
     setModel(m_model);
     setHeaderHidden(true);
     setRootIsDecorated(false);
@@ -70,7 +73,10 @@ void TFolderTree::showEvent(QShowEvent* event)
 void TFolderTree::keyPressEvent(QKeyEvent* event)
 {
     m_movedTo = QPersistentModelIndex();
+    const QModelIndex before = currentIndex();
     QTreeView::keyPressEvent(event);
+    if (currentIndex() != before)
+        m_keyRest->start(); // restarted by every further move
 }
 
 void TFolderTree::wheelEvent(QWheelEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPersistentModelIndex>
+#include <QTimer>
 #include <QTreeView>
 
 class TFolderTreeModel;
@@ -10,11 +11,15 @@ class TNewFileListBox;
 // home folder, "/" and the Desktop folder below it, folders only, read
 // lazily as nodes open and not refreshed on its own. A right click selects
 // the node under the mouse; the selection stays marked without the focus.
-// Mouse clicks are reported by clicked(); keyboard moves are not.
+// Mouse clicks are reported by clicked(); keyboard moves by KeyboardMoved(),
+// once the keys have rested a moment, so holding an arrow key does not read
+// every folder on the way.
 class TFolderTree final : public QTreeView
 {
     Q_OBJECT
 public:
+    static constexpr int KeyRestMs = 300;
+
     explicit TFolderTree(QWidget* parent = nullptr);
 
     // The selected folder's path; empty for the Desktop node or no selection.
@@ -24,6 +29,10 @@ public:
     bool MoveTo(const QString& path);
 
     TFolderTreeModel* FolderModel() const { return m_model; }
+
+Q_SIGNALS:
+    // The keyboard moved the selection to another node and the keys rest.
+    void KeyboardMoved();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -35,6 +44,7 @@ private:
     void KeepMovedToVisible();
 
     TFolderTreeModel* m_model;
+    QTimer* m_keyRest;
     // The folder MoveTo selected, kept in view until the user takes over.
     QPersistentModelIndex m_movedTo;
 };

@@ -1,5 +1,7 @@
 #include "queue.h"
 
+#include <atomic>
+
 TQueueItem* TQueue::Items(int i) const
 {
     if (i < 0 || i >= Count())
@@ -9,15 +11,33 @@ TQueueItem* TQueue::Items(int i) const
 
 TQueueItem* TQueue::Add()
 {
-    m_items.emplace_back(new TQueueItem(this));
-    return m_items.back().get();
+    // Ids are unique across queues as well, so a job can never be mistaken
+    // for one of another queue (tests run several).
+    static std::atomic<quint64> lastId{0};
+    TQueueItem* item = new TQueueItem(this, ++lastId);
+    m_items.emplace_back(item);
+    m_byId.emplace(item->Id(), item);
+    return item;
 }
 
 void TQueue::Delete(int i)
 {
     if (i < 0 || i >= Count())
         return;
+    m_byId.erase(m_items[std::size_t(i)]->Id());
     m_items.erase(m_items.begin() + i);
+}
+
+void TQueue::Clear()
+{
+    m_byId.clear();
+    m_items.clear();
+}
+
+TQueueItem* TQueue::Find(quint64 id) const
+{
+    const auto it = m_byId.find(id);
+    return it == m_byId.end() ? nullptr : it->second;
 }
 
 void TQueue::Move(int from, int to)

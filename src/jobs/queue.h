@@ -3,6 +3,7 @@
 #include "queueitem.h"
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 // The ordered list of jobs; it owns them. Job i is line i of the queue list.
@@ -17,11 +18,14 @@ public:
     TQueueItem* Items(int i) const; // nullptr when i is out of range
     TQueueItem* Add();
     void Delete(int i); // out of range does nothing
-    void Clear() { m_items.clear(); }
+    void Clear();
     // Moves the job at from to position to (both must be in range).
     void Move(int from, int to);
     int IndexOf(const TQueueItem* item) const;
+    // The queued job with this Id, or nullptr once it has left the queue.
+    TQueueItem* Find(quint64 id) const;
 
 private:
     std::vector<std::unique_ptr<TQueueItem>> m_items;
+    std::unordered_map<quint64, TQueueItem*> m_byId;
 };

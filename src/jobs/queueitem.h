@@ -22,6 +22,9 @@ public:
     static bool ReadWholeNumber(const QString& text, qint64* value);
 
     TQueue* Collection() const { return m_queue; }
+    // Never reused within the program's life, unlike the job's address: a
+    // dialog or a run that outlives the job finds it gone by this number.
+    quint64 Id() const { return m_id; }
     int Index() const; // position in the owning queue, -1 when detached
 
     const QString& Title() const { return m_title; }
@@ -75,7 +78,8 @@ public:
     void SetInputFile(const QString& v);
     void SetOutputFile(const QString& v);
 
-    // Copies every field of source, AutoTrack included; a null source does nothing.
+    // Copies every field of source, AutoTrack included (not its Id); a null
+    // source does nothing.
     void Assign(const TQueueItem* source);
 
     // The run numbers this job's track itself.
@@ -83,9 +87,10 @@ public:
 
 private:
     friend class TQueue;
-    explicit TQueueItem(TQueue* queue) : m_queue(queue) {}
+    TQueueItem(TQueue* queue, quint64 id) : m_queue(queue), m_id(id) {}
 
     TQueue* m_queue = nullptr;
+    quint64 m_id = 0;
     QString m_title, m_artist, m_album, m_year;
     quint8 m_track = 0;
     quint8 m_genre = 255;

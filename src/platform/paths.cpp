@@ -1,6 +1,7 @@
 #include "paths.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace Paths {
 
@@ -21,6 +22,23 @@ QString ProgramFolder()
     if (!dir.endsWith(u'/'))
         dir += u'/';
     return dir;
+}
+
+QString ExpandHome(const QString& path)
+{
+    if (path == u'~')
+        return QDir::homePath();
+    if (path.startsWith(QStringLiteral("~/")))
+        return QDir::homePath() + path.mid(1);
+    return path;
+}
+
+QString AbsoluteUnderHome(const QString& path)
+{
+    const QString expanded = ExpandHome(path);
+    if (expanded.isEmpty() || QDir::isAbsolutePath(expanded))
+        return expanded;
+    return QDir::homePath() + u'/' + expanded;
 }
 
 } // namespace Paths

@@ -11,5 +11,11 @@ QString FolderPart(const QString& path);
 QString NamePart(const QString& path);
 // The folder that holds Tessary's own executable, ending in "/".
 QString ProgramFolder();
+// A leading "~" or "~/" becomes the home folder, as a shell would read it;
+// any other path comes back as it is.
+QString ExpandHome(const QString& path);
+// ExpandHome, then a path that is still relative is taken under the home
+// folder. The empty path stays empty.
+QString AbsoluteUnderHome(const QString& path);
 
 } // namespace Paths

@@ -119,7 +119,11 @@ TCompressFrm::TCompressFrm(QWidget* parent)
     : QWidget(parent), OpenLink([](const QUrl& url) { QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("CompressFrm1"));
-    setFixedSize(kWidth, kHeight);
+    // The design size is the least it takes; a larger desktop font grows it
+    // instead of clipping its texts. Through the size hints, not a minimum
+    // size: setting one resizes the widget at once, and Qt then no longer
+    // fits a window to its contents when it is shown.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
     auto* top = new QHBoxLayout;
     top->addWidget(BuildGeneralBox(), 3);
@@ -166,6 +170,20 @@ TCompressFrm::TCompressFrm(QWidget* parent)
             ApplyMethodRule();
         }
     });
+    // The sliders have no scale of numbers; their tooltips name the option
+    // they give lame.
+    const auto showValue = [](QSlider* slider, const char* option) {
+        const auto update = [slider, option](int v) {
+            slider->setToolTip(QStringLiteral("%1 %2 (0 — высшее качество, 9 — низшее)")
+                                   .arg(QLatin1String(option))
+                                   .arg(v));
+        };
+        connect(slider, &QSlider::valueChanged, slider, update);
+        update(slider->value());
+    };
+    showValue(m_quality, "-q");
+    showValue(m_vbrQuality, "-V");
+
     connect(m_cbr, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked)
             TabToChecked(m_cbr);
@@ -305,6 +323,16 @@ QWidget* TCompressFrm::BuildVbrBox()
     return m_vbrBox;
 }
 
+QSize TCompressFrm::sizeHint() const
+{
+    return QWidget::sizeHint().expandedTo(QSize(kWidth, kHeight));
+}
+
+QSize TCompressFrm::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
 void TCompressFrm::SetTabOrder()
 {
     QList<QWidget*> order = {m_freq, m_mode};
@@ -335,8 +363,8 @@ void TCompressFrm::Load(const TCompressValues& v)
     m_method->button(std::min<int>(v.Algorithm, VBR))->setChecked(true);
     ApplyMethodRule();
 
-    m_minVbr->setCurrentIndex(m_minVbr->findText(QString::number(v.MinBitrate)));
-    m_maxVbr->setCurrentIndex(m_maxVbr->findText(QString::number(v.MaxBitrate)));
+    m_minVbr->setCurrentIndex(int(kVbrBitrates.indexOf(QString::number(v.MinBitrate))));
+    m_maxVbr->setCurrentIndex(int(kVbrBitrates.indexOf(QString::number(v.MaxBitrate))));
     m_vbrQuality->setValue(v.VBRQuality);
     m_newVbr->setChecked(v.VBRNew);
 
@@ -352,14 +380,16 @@ void TCompressFrm::ReadBack(TCompressValues& v) const
     v.Mode = TMode(quint8(m_mode->currentIndex()));
     v.Quality = TInterval(m_quality->value());
     v.KeepFreq = m_filters->isChecked();
-    if (const QAbstractButton* b = m_cbr->checkedButton())
-        v.ABitrate = quint16(b->text().toUInt());
+    // Values come from the lists, never from captions: desktops may put
+    // accelerators into a button's text ("12&8").
+    if (const int cbr = m_cbr->checkedId(); cbr >= 0)
+        v.ABitrate = quint16(kCbrBitrates[cbr].toUInt());
     if (m_method->checkedId() >= 0)
         v.Algorithm = TAlgorithm(m_method->checkedId());
-    if (m_minVbr->currentIndex() >= 0)
-        v.MinBitrate = quint16(m_minVbr->currentText().toUInt());
-    if (m_maxVbr->currentIndex() >= 0)
-        v.MaxBitrate = quint16(m_maxVbr->currentText().toUInt());
+    if (const int min = m_minVbr->currentIndex(); min >= 0)
+        v.MinBitrate = quint16(kVbrBitrates[min].toUInt());
+    if (const int max = m_maxVbr->currentIndex(); max >= 0)
+        v.MaxBitrate = quint16(kVbrBitrates[max].toUInt());
     v.VBRQuality = TInterval(m_vbrQuality->value());
     v.VBRNew = m_newVbr->isChecked();
 
@@ -384,6 +414,12 @@ void TCompressFrm::ApplyMethodRule()
 
 bool TCompressFrm::eventFilter(QObject* watched, QEvent* event)
 {
+    // A label's accelerator would also click a button buddy; this one only
+    // moves the focus to its check box.
+    if (watched == m_filtersLabel && event->type() == QEvent::Shortcut) {
+        m_filters->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
     if ((watched == m_filtersLabel || watched == m_link) &&
         event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);

@@ -28,6 +28,10 @@ public:
 
     explicit TCompressFrm(QWidget* parent = nullptr);
 
+    // At least the design size, more when the texts need it.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
     // Fills the controls from v; ends by applying the method rule. A value
     // that is not in a list leaves that list without selection.
     void Load(const TCompressValues& v);

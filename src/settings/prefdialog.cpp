@@ -2,11 +2,13 @@
 
 #include "advancedtab.h"
 #include "compressfrm.h"
+#include "paths.h"
 #include "programsettings.h"
 #include "queue.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -14,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -28,6 +31,9 @@ QComboBox* MakePatternBox(const QStringList& suggestions, const char* name)
     // Suggestions only: typing must not grow the list.
     box->setInsertPolicy(QComboBox::NoInsert);
     box->addItems(suggestions);
+    // What the user types is the pattern: an inline completion would turn
+    // "%8" into "%8-%1" behind their back.
+    box->setCompleter(nullptr);
     return box;
 }
 
@@ -52,6 +58,9 @@ TPrefF::TPrefF(ProgramSettings& settings, TQueue& queue, QWidget* parent)
     : QDialog(parent),
       PickFolder([](QWidget* owner, const QString& prompt, const QString& startDir) {
           return QFileDialog::getExistingDirectory(owner, prompt, startDir);
+      }),
+      ShowWarning([](QWidget* owner, const QString& text) {
+          QMessageBox::warning(owner, QStringLiteral("Tessary"), text);
       }),
       m_settings(settings), m_queue(queue)
 {
@@ -85,8 +94,7 @@ TPrefF::TPrefF(ProgramSettings& settings, TQueue& queue, QWidget* parent)
     buttons->addWidget(cancel);
 
     auto* rows = new QVBoxLayout(this);
-    rows->setContentsMargins(4, 4, 4, 6);
-    rows->setSpacing(6);
+    // The style's own margins and spacing around the pages and buttons.
     rows->addWidget(pages, 1);
     rows->addLayout(buttons);
 
@@ -144,7 +152,7 @@ QWidget* TPrefF::BuildFilesTab()
     defaults->setObjectName(QStringLiteral("Button2"));
     defaults->setAutoDefault(false);
     connect(defaults, &QPushButton::clicked, this, &TPrefF::SetDefaultPatterns);
-    auto* legend = MakeLabel(QStringLiteral("%1 - Id3 Нзвание\n%2 - Id3 Исполнитель\n"
+    auto* legend = MakeLabel(QStringLiteral("%1 - Id3 Название\n%2 - Id3 Исполнитель\n"
                                             "%3 - Id3 Альбом\n%4 - Id3 Год\n%5 - Id3 Стиль\n"
                                             "%6 - Id3 Комментарий\n%7 - Id3 Дорожка (№)\n"
                                             "%8 - Id3 Дорожка (№№)\n%0 - исходное"),
@@ -207,8 +215,26 @@ void TPrefF::Load()
     m_advanced->Load(m_settings);
 }
 
+QString TPrefF::RelativeTargetText(const QString& folder)
+{
+    return QStringLiteral("Путь назначения должен быть полным, от корня: начинаться с «/» "
+                          "или с «~/» (домашняя папка).\n\n%1")
+        .arg(folder);
+}
+
 void TPrefF::accept()
 {
+    // lame runs in the program's folder, so a relative target would not be
+    // where the user thinks, and every job would fail.
+    const QString target = Paths::ExpandHome(m_target->text());
+    if (!target.isEmpty() && !QDir::isAbsolutePath(target)) {
+        if (ShowWarning)
+            ShowWarning(this, RelativeTargetText(target));
+        m_target->setFocus();
+        m_target->selectAll();
+        return;
+    }
+    m_target->setText(target);
     Store();
     QDialog::accept();
 }

@@ -35,6 +35,12 @@ public:
     std::function<QString(QWidget* parent, const QString& prompt, const QString& startDir)>
         PickFolder;
 
+    // Tells the user why OK was refused; replaceable so tests never block.
+    std::function<void(QWidget* parent, const QString& text)> ShowWarning;
+
+    static QString RelativeTargetText(const QString& folder);
+
+    // Keeps the dialog open when the target folder cannot be used.
     void accept() override;
 
 private:

@@ -5,30 +5,37 @@
 
 #include <QPushButton>
 
-TPropF::TPropF(TQueueItem& job, QWidget* parent) : QDialog(parent), m_job(job)
+TPropF::TPropF(TQueue& queue, quint64 jobId, QWidget* parent)
+    : QDialog(parent), m_queue(queue), m_jobId(jobId)
 {
     setObjectName(QStringLiteral("PropF"));
     setWindowTitle(QStringLiteral("Свойства сжатия"));
 
     // Fixed positions, no layout: the window may be resized, but the panel
-    // and the buttons keep their place and size.
+    // and the buttons keep their place and size. The places follow from the
+    // panel's size, which is the design size unless the font needs more.
     m_compress = new TCompressFrm(this);
-    m_compress->move(0, 0);
+    m_compress->ensurePolished(); // the style's fonts count in the size
+    const QSize panel = m_compress->sizeHint();
+    m_compress->setGeometry(QRect(QPoint(0, 0), panel));
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("OkBtn"));
     ok->setDefault(true);
-    ok->setGeometry(232, 282, 75, 25);
     auto* cancel = new QPushButton(QStringLiteral("О&тмена"), this);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
-    cancel->setGeometry(313, 282, 75, 25);
+    const QSize button = QSize(75, 25).expandedTo(ok->sizeHint()).expandedTo(cancel->sizeHint());
+    const int top = panel.height() + 11;
+    cancel->setGeometry(QRect(QPoint(panel.width() - 5 - button.width(), top), button));
+    ok->setGeometry(QRect(QPoint(cancel->x() - 6 - button.width(), top), button));
     connect(ok, &QPushButton::clicked, this, &TPropF::accept);
     connect(cancel, &QPushButton::clicked, this, &TPropF::reject);
 
     // Client area of a 402 x 346 window with an ordinary sizeable frame.
-    resize(394, 315);
+    resize(panel.width() + 1, top + button.height() + 8);
 
-    m_compress->Load(TCompressValues::From(m_job));
+    if (const TQueueItem* job = m_queue.Find(m_jobId))
+        m_compress->Load(TCompressValues::From(*job));
 }
 
 bool TPropF::Run(TQueue& queue, int currentLine, QWidget* parent)
@@ -36,7 +43,7 @@ bool TPropF::Run(TQueue& queue, int currentLine, QWidget* parent)
     TQueueItem* job = queue.Items(currentLine);
     if (!job)
         return false;
-    TPropF dialog(*job, parent);
+    TPropF dialog(queue, job->Id(), parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -44,8 +51,11 @@ void TPropF::accept()
 {
     // Reading back over the job's own values keeps a bitrate that the panel
     // could not show, so the job is updated as a whole.
-    TCompressValues values = TCompressValues::From(m_job);
-    m_compress->ReadBack(values);
-    values.StoreTo(m_job);
+    // A job that left the queue while the dialog was open gets nothing.
+    if (TQueueItem* job = m_queue.Find(m_jobId)) {
+        TCompressValues values = TCompressValues::From(*job);
+        m_compress->ReadBack(values);
+        values.StoreTo(*job);
+    }
     QDialog::accept();
 }

@@ -1,5 +1,6 @@
 #include "settingsstore.h"
 
+#include "paths.h"
 #include "regfile.h"
 
 #include <QtEndian>
@@ -106,6 +107,9 @@ void LoadSettings(ProgramSettings& settings,
         settings = ProgramSettings();
         return;
     }
+    // lame runs in the program's folder, not in ours: a relative target
+    // (typed into the settings file by hand) would fail every job.
+    s.TargetDirectory = Paths::AbsoluteUnderHome(s.TargetDirectory);
     settings = s;
     // The result of the restore does not matter here: the caller leaves its
     // view where it was, and the loaded settings stay.

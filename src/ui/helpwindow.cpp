@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -31,6 +32,12 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Справка Tessary"));
     setWindowIcon(Icons::Help());
     resize(900, 600);
+    // A window of its own, not a dialog, so it gets the usual close keys here.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* close = new QShortcut(key, this);
+        close->setContext(Qt::WindowShortcut);
+        connect(close, &QShortcut::activated, this, &QWidget::close);
+    }
 
     m_text = new QTextBrowser(this);
     m_text->setObjectName(QStringLiteral("HelpText"));

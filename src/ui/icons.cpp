@@ -13,18 +13,23 @@ static void EnsureResources()
 
 namespace Icons {
 
-QIcon Themed(const char* themeName, const char* fallback)
+QIcon Shipped(const char* name)
 {
     EnsureResources();
-    const QIcon shipped(QStringLiteral(":/icons/") + QLatin1String(fallback) +
-                        QStringLiteral(".png"));
-    return QIcon::fromTheme(QLatin1String(themeName), shipped);
+    return QIcon(QStringLiteral(":/icons/") + QLatin1String(name) + QStringLiteral(".png"));
 }
 
-QIcon Add() { return Themed("list-add", "add"); }
-QIcon Remove() { return Themed("list-remove", "remove"); }
-QIcon Go() { return Themed("media-playback-start", "go"); }
-QIcon Cancel() { return Themed("process-stop", "cancel"); }
+QIcon Themed(const char* themeName, const char* fallback)
+{
+    return QIcon::fromTheme(QLatin1String(themeName), Shipped(fallback));
+}
+
+// The four main buttons keep Tessary's own coloured pictures: an icon theme
+// would turn them into monochrome symbols that no longer tell green from red.
+QIcon Add() { return Shipped("add"); }
+QIcon Remove() { return Shipped("remove"); }
+QIcon Go() { return Shipped("go"); }
+QIcon Cancel() { return Shipped("cancel"); }
 QIcon Error() { return Themed("dialog-error", "error"); }
 QIcon Skipped() { return Themed("media-skip-forward", "skipped"); }
 QIcon Existing() { return Themed("dialog-warning", "existing"); }
@@ -33,8 +38,7 @@ QIcon About() { return Themed("help-about", "about"); }
 
 QIcon Program()
 {
-    EnsureResources();
-    return QIcon(QStringLiteral(":/icons/tessary.png"));
+    return Shipped("tessary");
 }
 
 } // namespace Icons

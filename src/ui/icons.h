@@ -2,9 +2,13 @@
 
 #include <QIcon>
 
-// Icons come from the desktop's theme when it has them; Tessary ships its own
-// pictures for desktops (and test platforms) whose theme lacks a name.
+// Tessary's icons. The four main buttons and the program always show
+// Tessary's own pictures; the others come from the desktop's theme when it
+// has them, and from the shipped pictures otherwise.
 namespace Icons {
+
+// A picture of the program's resources (":/icons/<name>.png").
+QIcon Shipped(const char* name);
 
 // themeName is a freedesktop icon name; fallback names a picture in the
 // program's resources (":/icons/<fallback>.png").

@@ -1,4 +1,5 @@
 #include "batchrun.h"
+#include "indicatorstyle.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     QApplication::setOrganizationName(QStringLiteral("Morvane"));
+    TIndicatorStyle::Install();
 
     // The window speaks Russian, so Qt's own dialogs and buttons should too.
     QTranslator qtTranslator;

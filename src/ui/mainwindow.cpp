@@ -2,12 +2,15 @@
 
 #include "aboutdialog.h"
 #include "compressvalues.h"
+#include "emptyhint.h"
 #include "batchrun.h"
 #include "foldertree.h"
 #include "helpwindow.h"
 #include "icons.h"
+#include "listkeys.h"
 #include "newfilelistbox.h"
 #include "outputpreview.h"
+#include "paths.h"
 #include "prefdialog.h"
 #include "propdialog.h"
 #include "queuelist.h"
@@ -21,6 +24,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -113,6 +117,24 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
     connect(m_modeGroup, &QButtonGroup::idToggled, m_preview, &TOutputPreview::MarkDirty);
 
     BuildMenus();
+
+    // Keys for what the mouse does in the lists: Enter adds the selected
+    // files, Delete removes the current job.
+    ListKeys::Bind(m_fileList, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, acAdd);
+    ListKeys::Bind(m_queueList, {QKeySequence(QKeySequence::Delete)}, acDel);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_tree),
+                                    static_cast<QAbstractItemView*>(m_fileList),
+                                    static_cast<QAbstractItemView*>(m_queueList)})
+        ListKeys::MarkFocus(view);
+    TEmptyHint::Install(m_fileList, [this] {
+        return !QFileInfo(m_fileList->Directory()).isDir()
+                   ? QStringLiteral("Выберите папку в дереве слева")
+                   : QStringLiteral("В этой папке нет файлов ") + m_fileList->Mask();
+    });
+    TEmptyHint::Install(m_queueList, [] {
+        return QStringLiteral("Очередь пуста. Выберите файлы вверху и нажмите «Добавить» "
+                              "или дважды щёлкните файл.");
+    });
 
     PickFile = [](QWidget* p, const QString& title, const QString& dir, const QString& filter) {
         return QFileDialog::getOpenFileName(p, title, dir, filter);
@@ -229,6 +251,7 @@ QWidget* TMainF::BuildUpperBand()
     m_tree = new TFolderTree(panel1);
     m_tree->setObjectName(QStringLiteral("shDirs"));
     connect(m_tree, &QAbstractItemView::clicked, this, &TMainF::shDirsClick);
+    connect(m_tree, &TFolderTree::KeyboardMoved, this, &TMainF::shDirsClick);
 
     m_fileList = new TNewFileListBox(panel1);
     m_fileList->setObjectName(QStringLiteral("FileList"));
@@ -302,7 +325,12 @@ QWidget* TMainF::BuildRightPanel()
         modeLayout->addWidget(radio, 1);
     }
     m_modeGroup->button(0)->setChecked(true);
-    connect(m_modeGroup, &QButtonGroup::idClicked, this, &TMainF::ModeRGClick);
+    // The checked state drives the mode, however it changed (mouse, keys,
+    // an accessibility action), so the buttons and the mask always agree.
+    connect(m_modeGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            ModeRGClick(id);
+    });
 
     m_tagEditor = new TTagEditor(content);
 
@@ -425,6 +453,17 @@ void TMainF::SetRunning(bool running)
 
 void TMainF::AddToQueue(const QString& path)
 {
+    // A file listed a while ago may be gone or replaced; such a path would
+    // make a blank line that only fails later.
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        m_runView->SetStatusText((file.exists() ? QStringLiteral("Это не файл: ")
+                                                : QStringLiteral("Файл больше не существует: "))
+                                 + path);
+        if (Paths::FolderPart(path) == m_fileList->Directory())
+            m_fileList->ReadDirectory();
+        return;
+    }
     m_queueList->AddToQueue(path, [this](TQueueItem& job) {
         TCompressValues::From(m_settings).StoreTo(job);
         m_tagEditor->InitNewJob(job);

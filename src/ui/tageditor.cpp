@@ -1,7 +1,7 @@
 #include "tageditor.h"
 
 #include "genres.h"
-#include "queueitem.h"
+#include "queue.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -63,9 +63,16 @@ QLineEdit* NewLineEdit(QWidget* parent, const char* name, int maxLength)
     return edit;
 }
 
-QCheckBox* NewFixBox(QWidget* parent, const char* name)
+// Seven boxes share the caption "Фикс."; the accessible name says which
+// field each one fixes, and the tooltip what fixing does.
+QCheckBox* NewFixBox(QWidget* parent, const char* name, const QString& field)
 {
-    return NewCheckBox(parent, name, QStringLiteral("Фикс."));
+    QCheckBox* box = NewCheckBox(parent, name, QStringLiteral("Фикс."));
+    box->setAccessibleName(QStringLiteral("Фикс.: ") + field);
+    box->setToolTip(QStringLiteral("Закрепить поле «%1»: его значение записывается в каждое "
+                                   "добавляемое задание и в каждое задание, выбранное в очереди")
+                        .arg(field));
+    return box;
 }
 
 } // namespace
@@ -88,19 +95,24 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги
         style->setParent(m_track);
         m_track->setStyle(style);
     }
-    m_trackFix = NewFixBox(this, "TrackFixCB");
+    m_trackFix = NewFixBox(this, "TrackFixCB", QStringLiteral("Дорожка"));
     m_trackAuto = NewCheckBox(this, "TrackAutoCB", QStringLiteral("Авто"));
     m_trackAuto->setChecked(true);
+    m_trackAuto->setToolTip(QStringLiteral("Номер дорожки присваивается при обработке: по порядку "
+                                           "названий у каждого исполнителя и альбома"));
+    m_id3v1->setToolTip(QStringLiteral("ID3v1 хранит только латиницу (Latin-1). Если текст тегов "
+                                       "в него не помещается, например кириллица, к файлу "
+                                       "добавляется и тег ID3v2, чтобы текст не пропал"));
 
     auto* titleLabel = new QLabel(QStringLiteral("&Название"), this);
     m_title = NewLineEdit(this, "TItleEd", kTagLength);
-    m_titleFix = NewFixBox(this, "TitleFixCB");
+    m_titleFix = NewFixBox(this, "TitleFixCB", QStringLiteral("Название"));
     auto* artistLabel = new QLabel(QStringLiteral("&Исполнитель"), this);
     m_artist = NewLineEdit(this, "ArtistEd", kTagLength);
-    m_artistFix = NewFixBox(this, "ArtistFixCB");
+    m_artistFix = NewFixBox(this, "ArtistFixCB", QStringLiteral("Исполнитель"));
     auto* albumLabel = new QLabel(QStringLiteral("&Альбом"), this);
     m_album = NewLineEdit(this, "AlbumEd", kTagLength);
-    m_albumFix = NewFixBox(this, "AlbumFixCB");
+    m_albumFix = NewFixBox(this, "AlbumFixCB", QStringLiteral("Альбом"));
     auto* yearLabel = new QLabel(QStringLiteral("&Год"), this);
     m_year = NewLineEdit(this, "YearEd", kYearLength);
     // The key filter handles typing; the validator keeps pasted or dropped
@@ -108,16 +120,16 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги
     m_year->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,4}")), m_year));
     m_year->installEventFilter(this);
-    m_yearFix = NewFixBox(this, "YearFixCB");
+    m_yearFix = NewFixBox(this, "YearFixCB", QStringLiteral("Год"));
     auto* genreLabel = new QLabel(QStringLiteral("&Стиль"), this);
     m_genre = new QComboBox(this);
     m_genre->setObjectName(QStringLiteral("GenreCBx"));
     m_genre->setEditable(false);
     m_genre->setMinimumWidth(kFieldWidth);
-    m_genreFix = NewFixBox(this, "GenreFixCB");
+    m_genreFix = NewFixBox(this, "GenreFixCB", QStringLiteral("Стиль"));
     auto* commentLabel = new QLabel(QStringLiteral("&Комментарий"), this);
     m_comment = NewLineEdit(this, "CommentEd", kTagLength);
-    m_commentFix = NewFixBox(this, "CommentFixCB");
+    m_commentFix = NewFixBox(this, "CommentFixCB", QStringLiteral("Комментарий"));
 
     m_fileName = new QLineEdit(this);
     m_fileName->setObjectName(QStringLiteral("edFileName"));
@@ -165,6 +177,7 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги
     box->addLayout(trackRow);
     box->addLayout(grid);
     box->addWidget(m_fileName);
+    m_fileName->installEventFilter(this); // re-elided when its width changes
 
     connect(m_id3v1, &QCheckBox::toggled, this, &TTagEditor::Id3v1CBxClick);
     connect(m_id3v2, &QCheckBox::toggled, this, &TTagEditor::Id3v2CBxClick);
@@ -214,19 +227,27 @@ void TTagEditor::FillGenres()
         return c != 0 ? c < 0 : a < b;
     });
     m_genre->clear();
-    m_genre->addItems(names);
+    // Each entry carries its genre number, so nothing reads a number back
+    // from a displayed text.
+    for (const QString& name : names)
+        m_genre->addItem(name, int(GenreIndexOf(name)));
     m_genre->setCurrentIndex(-1);
 }
 
 void TTagEditor::SetCurrentJob(TQueueItem* job)
 {
-    m_job = job;
-    if (!job)
+    // Held by Id: should the job leave the queue without the editor being
+    // told, edits then reach no job instead of freed memory.
+    m_queue = job ? job->Collection() : nullptr;
+    m_jobId = job ? job->Id() : 0;
+    if (!job) {
+        ShowFileName(QString()); // a job that left the queue is not shown
         return;
+    }
 
     // The order matters: each change below runs its handler, which writes
     // into this job, and the text fields may tick "Id3v1" on the way.
-    m_fileName->setText(job->InputFile());
+    ShowFileName(job->InputFile());
     m_id3v1->setChecked(job->Id3v1());
     m_id3v2->setChecked(job->Id3v2());
 
@@ -236,7 +257,11 @@ void TTagEditor::SetCurrentJob(TQueueItem* job)
     } else {
         // A "Фикс." tick left under a ticked "Авто" does not fix the track,
         // so the job's own number and numbering mode are shown, not
-        // overwritten with the box's number.
+        // overwritten with the box's number. Unticking "Авто" here would
+        // bring that leftover tick to life and fix the track of every job
+        // added or selected later, so it goes first.
+        if (!job->AutoTrack && m_trackAuto->isChecked())
+            m_trackFix->setChecked(false);
         SetTrackAuto(job->AutoTrack);
         m_track->setValue(job->Track());
     }
@@ -253,11 +278,16 @@ void TTagEditor::SetCurrentJob(TQueueItem* job)
     load(m_year, m_yearFix, job->Year(), [job](const QString& t) { job->SetYear(t); });
 
     if (m_genreFix->isChecked())
-        job->SetGenre(GenreIndexOf(m_genre->currentText()));
+        job->SetGenre(ShownGenre());
     else
         ShowGenre(job->Genre()); // a program selection: no handler runs
 
     load(m_comment, m_commentFix, job->Comment(), [job](const QString& t) { job->SetComment(t); });
+}
+
+TQueueItem* TTagEditor::CurrentJob() const
+{
+    return m_queue ? m_queue->Find(m_jobId) : nullptr;
 }
 
 void TTagEditor::InitNewJob(TQueueItem& job)
@@ -281,13 +311,15 @@ void TTagEditor::InitNewJob(TQueueItem& job)
     job.SetYear(m_yearFix->isChecked() ? m_year->text() : QStringLiteral("0"));
     job.SetComment(fixedText(m_comment, m_commentFix));
 
-    job.SetGenre(m_genreFix->isChecked() ? GenreIndexOf(m_genre->currentText()) : NoGenre);
+    job.SetGenre(m_genreFix->isChecked() ? ShownGenre() : NoGenre);
 }
 
 bool TTagEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_year && event->type() == QEvent::KeyPress)
         return YearEdKeyPress(static_cast<QKeyEvent*>(event));
+    if (watched == m_fileName && event->type() == QEvent::Resize)
+        ShowFileName(m_fullFileName);
     return QGroupBox::eventFilter(watched, event);
 }
 
@@ -322,69 +354,77 @@ void TTagEditor::ApplyTagVersionRule()
 
 void TTagEditor::Id3v1CBxClick(bool checked)
 {
-    if (m_job)
-        m_job->SetId3v1(checked);
+    if (TQueueItem* job = CurrentJob())
+        job->SetId3v1(checked);
 }
 
 void TTagEditor::Id3v2CBxClick(bool checked)
 {
-    if (m_job)
-        m_job->SetId3v2(checked);
+    if (TQueueItem* job = CurrentJob())
+        job->SetId3v2(checked);
 }
 
 void TTagEditor::TrackEdChange(int value)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetTrack(quint8(value));
+    job->SetTrack(quint8(value));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::TItleEdChange(const QString& text)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetTitle(text.left(kTagLength));
+    job->SetTitle(text.left(kTagLength));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::ArtistEdChange(const QString& text)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetArtist(text.left(kTagLength));
+    job->SetArtist(text.left(kTagLength));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::AlbumEdChange(const QString& text)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetAlbum(text.left(kTagLength));
+    job->SetAlbum(text.left(kTagLength));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::YearEdChange(const QString& text)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetYear(text.left(kTagLength));
+    job->SetYear(text.left(kTagLength));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::CommentEdChange(const QString& text)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetComment(text.left(kTagLength));
+    job->SetComment(text.left(kTagLength));
     ApplyTagVersionRule();
 }
 
 void TTagEditor::GenreCBxChange(int index)
 {
-    if (!m_job)
+    TQueueItem* job = CurrentJob();
+    if (!job)
         return;
-    m_job->SetGenre(GenreIndexOf(m_genre->itemText(index)));
+    const QVariant genre = m_genre->itemData(index);
+    job->SetGenre(genre.isValid() ? quint8(genre.toInt()) : NoGenre);
     ApplyTagVersionRule();
 }
 
@@ -401,8 +441,8 @@ void TTagEditor::TrackAutoCBClick(bool checked)
     } else {
         m_track->setPalette(QPalette());
     }
-    if (m_job)
-        m_job->AutoTrack = checked;
+    if (TQueueItem* job = CurrentJob())
+        job->AutoTrack = checked;
 }
 
 void TTagEditor::TrackFixCBClick(bool checked)
@@ -431,6 +471,25 @@ int TTagEditor::TrackNumber()
     // range first (an emptied box gives 0), as when it loses the focus.
     m_track->interpretText();
     return m_track->value();
+}
+
+void TTagEditor::ShowFileName(const QString& path)
+{
+    // Cut in the middle, so both the folder's start and the file's name stay
+    // readable; the whole path is in the tooltip.
+    m_fullFileName = path;
+    m_fileName->setToolTip(path);
+    // Until it is laid out the field has no width of its own to cut to.
+    const int room = m_fileName->isVisible() ? m_fileName->contentsRect().width() - 6 : 0;
+    m_fileName->setText(room > 0 ? m_fileName->fontMetrics().elidedText(path, Qt::ElideMiddle, room)
+                                 : path);
+    m_fileName->setCursorPosition(0);
+}
+
+quint8 TTagEditor::ShownGenre() const
+{
+    const QVariant genre = m_genre->currentData();
+    return genre.isValid() ? quint8(genre.toInt()) : NoGenre;
 }
 
 void TTagEditor::ShowGenre(quint8 genre)

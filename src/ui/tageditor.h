@@ -7,6 +7,7 @@ class QComboBox;
 class QKeyEvent;
 class QLineEdit;
 class QSpinBox;
+class TQueue;
 class TQueueItem;
 
 // The "Id3-тэги" box of the main window. It shows and edits the tag values
@@ -32,7 +33,7 @@ public:
     // no current job, so edits then change no job. The editor keeps what it
     // shows, since that includes the fixed values.
     void SetCurrentJob(TQueueItem* job);
-    TQueueItem* CurrentJob() const { return m_job; }
+    TQueueItem* CurrentJob() const;
 
     // Gives a freshly created job the tag versions, the fixed values and the
     // track settings the editor holds.
@@ -72,6 +73,9 @@ private:
     bool TrackFixed() const;
     int TrackNumber();
     void ShowGenre(quint8 genre);
+    // The genre number of the entry the genre box shows; 255 for none.
+    quint8 ShownGenre() const;
+    void ShowFileName(const QString& path);
 
     QCheckBox* m_id3v1 = nullptr;
     QCheckBox* m_id3v2 = nullptr;
@@ -91,6 +95,8 @@ private:
     QLineEdit* m_comment = nullptr;
     QCheckBox* m_commentFix = nullptr;
     QLineEdit* m_fileName = nullptr;
+    QString m_fullFileName;
 
-    TQueueItem* m_job = nullptr;
+    const TQueue* m_queue = nullptr;
+    quint64 m_jobId = 0;
 };

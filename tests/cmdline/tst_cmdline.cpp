@@ -115,6 +115,17 @@ void TstCmdline::pieces_data()
                                        << "-q 5 -b 128 --id3v2-only ";
     QTest::newRow("comment") << "mode=5,v1,v2,comment=hi" << 0
                              << "-q 5 -b 128 --tc \"hi\" --add-id3v2 ";
+    // ID3v1 holds Latin-1 only: other text brings an ID3v2 tag beside it.
+    QTest::newRow("v1 only, Latin-1 text") << "mode=5,v1,title=Café Müller" << 0
+                                           << "-q 5 -b 128 --tt \"Café Müller\" --id3v1-only ";
+    QTest::newRow("v1 only, Cyrillic title") << "mode=5,v1,title=Кино" << 0
+                                             << "-q 5 -b 128 --tt \"Кино\" --add-id3v2 ";
+    QTest::newRow("v1 only, Cyrillic comment") << "mode=5,v1,comment=ок" << 0
+                                               << "-q 5 -b 128 --tc \"ок\" --add-id3v2 ";
+    QTest::newRow("v1 only, euro sign") << "mode=5,v1,title=5€" << 0
+                                        << "-q 5 -b 128 --tt \"5€\" --add-id3v2 ";
+    QTest::newRow("v2 only stays v2 only") << "mode=5,v2,title=Кино" << 0
+                                           << "-q 5 -b 128 --tt \"Кино\" --id3v2-only ";
     QTest::newRow("decode ignores all") << "alg=2,v1,title=x,c,freq=3" << 1 << "--decode ";
     QTest::newRow("other mode: paths only") << "alg=2,v1,title=x" << 2 << "";
     QTest::newRow("negative mode: paths only") << "" << -1 << "";

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void tabSkipsHiddenBitrateBox_data();
     void tabSkipsHiddenBitrateBox();
     void labelTogglesFilters();
+    void valuesNotCaptions();
     void linkOpensLameAddress();
 };
 
@@ -61,7 +62,10 @@ void TstCompressFrm::newPanel()
 {
     TCompressFrm panel;
     QCOMPARE(panel.objectName(), QStringLiteral("CompressFrm1"));
-    QCOMPARE(panel.size(), QSize(393, 271));
+    // The design size at least; more only where the font needs it.
+    panel.show();
+    QVERIFY(panel.width() >= 393 && panel.height() >= 271);
+    QCOMPARE(panel.size(), panel.sizeHint());
 
     auto* freq = Find<QComboBox>(&panel, "FreqCBx");
     auto* mode = Find<QComboBox>(&panel, "ModeCBx");
@@ -255,6 +259,40 @@ void TstCompressFrm::labelTogglesFilters()
     QVERIFY(filters->isChecked());
     QTest::mouseClick(label, Qt::LeftButton);
     QVERIFY(!filters->isChecked());
+
+    // Its accelerator only moves the focus; the value stays.
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    Find<QWidget>(&panel, "FreqCBx")->setFocus();
+    QTRY_VERIFY(Find<QWidget>(&panel, "FreqCBx")->hasFocus());
+    // Alt+О: keyClick only takes ASCII keys, so the text is given with the key.
+    QTest::sendKeyEvent(QTest::Click, &panel, Qt::Key(QChar(u'О').unicode()), QStringLiteral("о"),
+                        Qt::AltModifier);
+    QTRY_VERIFY(filters->hasFocus());
+    // A label clicks a button buddy with animateClick: down at once, toggled later.
+    QVERIFY(!filters->isDown());
+    QVERIFY(!filters->isChecked());
+}
+
+// Desktops that put accelerators into captions ("12&8") must not change a
+// value, and a method checked by any route (an accessibility action calls
+// setChecked) shows its bitrate box.
+void TstCompressFrm::valuesNotCaptions()
+{
+    TCompressFrm panel;
+    panel.Load(TCompressValues{.ABitrate = 128, .Algorithm = CBR, .MinBitrate = 64,
+                               .MaxBitrate = 256});
+    for (QRadioButton* b : Find<QWidget>(&panel, "CBRRG")->findChildren<QRadioButton*>())
+        b->setText(b->text().insert(1, u'&'));
+    TCompressValues read;
+    panel.ReadBack(read);
+    QCOMPARE(read.ABitrate, quint16(128));
+    QCOMPARE(read.MinBitrate, quint16(64));
+    QCOMPARE(read.MaxBitrate, quint16(256));
+
+    Find<QRadioButton>(&panel, "BitrateRG_2")->setChecked(true);
+    QVERIFY(Find<QGroupBox>(&panel, "VBRGB")->isVisibleTo(&panel));
+    QVERIFY(!Find<QGroupBox>(&panel, "CBRRG")->isVisibleTo(&panel));
 }
 
 void TstCompressFrm::linkOpensLameAddress()

@@ -4,6 +4,8 @@
 #include "queue.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QLabel>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,6 +93,10 @@ private Q_SLOTS:
     void browse_data();
     void browse();
     void runThroughExec();
+    void targetMustBeAbsolute_data();
+    void targetMustBeAbsolute();
+    void legendNamesEveryCode();
+    void patternKeptAsTyped();
 };
 
 void TstPrefDialog::window()
@@ -337,6 +343,76 @@ void TstPrefDialog::runThroughExec()
 
     ClickInModalSoon("CancelBtn");
     QVERIFY(!TPrefF::Run(s, queue, nullptr));
+}
+
+void TstPrefDialog::targetMustBeAbsolute_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored"); // empty: refused, the dialog stays open
+    const QString home = QDir::homePath();
+    QTest::newRow("absolute") << "/srv/out/" << "/srv/out/";
+    QTest::newRow("empty: beside the source") << "" << "";
+    QTest::newRow("home folder") << "~" << home;
+    QTest::newRow("under home") << "~/Music" << home + QStringLiteral("/Music");
+    QTest::newRow("relative") << "Music" << QString();
+    QTest::newRow("dot") << "./out" << QString();
+    QTest::newRow("other user's home is not expanded") << "~bob/Music" << QString();
+}
+
+void TstPrefDialog::targetMustBeAbsolute()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    const bool refused = stored.isNull();
+    ProgramSettings s = StoredSettings();
+    TQueue queue;
+    TPrefF dialog(s, queue);
+    QString warning;
+    dialog.ShowWarning = [&warning](QWidget*, const QString& text) { warning = text; };
+    dialog.open();
+    Find<QLineEdit>(&dialog, "TargetEd")->setText(typed);
+    Find<QPushButton>(&dialog, "OkBtn")->click();
+
+    if (refused) {
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(warning, TPrefF::RelativeTargetText(typed));
+        QCOMPARE(s.TargetDirectory, StoredSettings().TargetDirectory);
+        QVERIFY(s == StoredSettings());
+    } else {
+        QVERIFY(warning.isEmpty());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(s.TargetDirectory, stored);
+    }
+}
+
+void TstPrefDialog::legendNamesEveryCode()
+{
+    ProgramSettings s;
+    TQueue queue;
+    TPrefF dialog(s, queue);
+    QCOMPARE(Find<QLabel>(Find<QWidget>(&dialog, "TabSheet1"), "Label4")->text(),
+             QStringLiteral("%1 - Id3 Название\n%2 - Id3 Исполнитель\n%3 - Id3 Альбом\n"
+                            "%4 - Id3 Год\n%5 - Id3 Стиль\n%6 - Id3 Комментарий\n"
+                            "%7 - Id3 Дорожка (№)\n%8 - Id3 Дорожка (№№)\n%0 - исходное"));
+}
+
+void TstPrefDialog::patternKeptAsTyped()
+{
+    ProgramSettings s;
+    TQueue queue;
+    TPrefF dialog(s, queue);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QComboBox* box = Pattern(dialog, "FormatEd");
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), QStringLiteral("%8"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(box->currentText(), QStringLiteral("%8")); // not "%8-%1"
+    QCOMPARE(box->count(), 5); // the ready patterns stay
+    Find<QPushButton>(&dialog, "OkBtn")->click();
+    QCOMPARE(s.FileNameFormat, QStringLiteral("%8"));
 }
 
 QTEST_MAIN(TstPrefDialog)

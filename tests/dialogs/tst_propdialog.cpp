@@ -19,17 +19,20 @@ private Q_SLOTS:
     void okWithoutChangesKeepsJob();
     void okStoresEditsCancelDoesNot();
     void runNeedsALine();
+    void jobGoneWhileOpen();
 };
 
 void TstPropDialog::window()
 {
     TQueue queue;
-    TPropF dialog(*queue.Add());
+    TPropF dialog(queue, queue.Add()->Id());
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Свойства сжатия"));
     QVERIFY(dialog.minimumSize() != dialog.maximumSize()); // resizable
     auto* panel = Find<QWidget>(&dialog, "CompressFrm1");
-    QCOMPARE(panel->geometry(), QRect(0, 0, 393, 271));
+    const QRect panelRect(QPoint(0, 0), panel->sizeHint());
+    QVERIFY(panelRect.width() >= 393 && panelRect.height() >= 271);
+    QCOMPARE(panel->geometry(), panelRect);
 
     // The controls keep their place and size when the window grows or shrinks.
     auto* ok = Find<QPushButton>(&dialog, "OkBtn");
@@ -44,7 +47,7 @@ void TstPropDialog::window()
         QTRY_COMPARE(dialog.size(), size);
         QCOMPARE(ok->geometry(), okRect);
         QCOMPARE(cancel->geometry(), cancelRect);
-        QCOMPARE(panel->geometry(), QRect(0, 0, 393, 271));
+        QCOMPARE(panel->geometry(), panelRect);
     }
 }
 
@@ -79,7 +82,7 @@ void TstPropDialog::okWithoutChangesKeepsJob()
     job->SetOutputFile(QStringLiteral("/out/a.mp3"));
     QCOMPARE(TCompressValues::From(*job), values);
 
-    TPropF dialog(*job);
+    TPropF dialog(queue, job->Id());
     dialog.open();
     if (values.ABitrate == 24) {
         for (const QRadioButton* b : Find<QWidget>(&dialog, "CBRRG")->findChildren<QRadioButton*>())
@@ -113,14 +116,14 @@ void TstPropDialog::okStoresEditsCancelDoesNot()
     };
 
     {
-        TPropF dialog(*job);
+        TPropF dialog(queue, job->Id());
         dialog.open();
         edit(dialog);
         Find<QPushButton>(&dialog, "CancelBtn")->click();
     }
     QCOMPARE(TCompressValues::From(*job), untouched);
 
-    TPropF dialog(*job);
+    TPropF dialog(queue, job->Id());
     dialog.open();
     edit(dialog);
     Find<QPushButton>(&dialog, "OkBtn")->click();
@@ -162,6 +165,24 @@ void TstPropDialog::runNeedsALine()
     ClickInModalSoon("OkBtn");
     QVERIFY(TPropF::Run(queue, 0, nullptr));
     QCOMPARE(job->ABitrate(), quint16(320));
+}
+
+void TstPropDialog::jobGoneWhileOpen()
+{
+    // The dialog stays open over a running batch, whose end may delete the
+    // job; OK then writes into nothing, not even into the job that took its
+    // place in the queue.
+    TQueue queue;
+    TQueueItem* job = queue.Add();
+    TPropF dialog(queue, job->Id());
+    dialog.open();
+    ClickRadio(Find<QRadioButton>(&dialog, "CBRRG_0"));
+    queue.Delete(0);
+    TQueueItem* next = queue.Add();
+    const TCompressValues untouched = TCompressValues::From(*next);
+    Find<QPushButton>(&dialog, "OkBtn")->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(TCompressValues::From(*next), untouched);
 }
 
 QTEST_MAIN(TstPropDialog)

@@ -227,18 +227,37 @@ void TstJobs::queueOwnsAndOrders()
 
 void TstJobs::genreTable()
 {
+    // The ID3v1 list with its extensions, numbered from 0; four names end in a blank.
+    const QStringList expected = {
+        "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop",
+        "Jazz", "Metal", "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock",
+        "Techno", "Industrial", "Alternative", "Ska", "Death Metal ", "Pranks", "Soundtrack ",
+        "Euro - Techno", "Ambient", "Trip - Hop", "Vocal", "Jazz & Funk", "Fusion", "Trance",
+        "Classical", "Instrumental", "Acid", "House", "Game", "Sound Clip", "Gospel", "Noise",
+        "Alternative-Rock", "Bass", "Soul", "Punk", "Space", "Meditative", "Instrumental Pop",
+        "Instrumental Rock", "Ethnic", "Gothic", "Darkwave", "Techno-Industrial", "Electronic",
+        "Pop-Folk", "Eurodance", "Dream", "Southern Rock", "Comedy", "Cult", "Gangsta", "Top 40",
+        "Christian Rap", "Pop/Funk", "Jungle", "Native American", "Cabaret", "New Wave",
+        "Psychedelic", "Rave", "Show Tunes", "Trailer", "Lo-Fi", "Tribal", "Acid Punk ",
+        "Acid Jazz ", "Polka", "Retro", "Musical", "Rock & Roll", "Hard Rock", "Folk",
+        "Folk-Rock", "National Folk", "Swing", "Fast Fusion", "Bebop", "Latin", "Revival",
+        "Celtic", "Bluegrass", "Avant-garde", "Gothic Rock", "Progressive Rock",
+        "Psychedelic Rock", "Symphonic Rock", "Slow Rock", "Big Band", "Chorus",
+        "Easy Listening", "Acoustic", "Humour", "Speech", "Chanson", "Opera", "Chamber Music",
+        "Sonata", "Symphony", "Booty Bass", "Primus", "Porn Groove", "Satire", "Slow Jam",
+        "Club", "Tango", "Samba", "Folklore", "Ballad", "Power Ballad", "Rhythmic Soul",
+        "Freestyle", "Duet", "Punk Rock", "Drum Solo", "Acapella", "Euro-House", "Dance Hall",
+        "Goa", "Drum & Bass", "Club-House", "Hardcore", "Terror", "Indie", "BritPop",
+        "Negerpunk", "Polsk Punk", "Beat", "Christian Gangsta Rap", "Heavy Metal", "Black Metal",
+        "Crossover", "Contemporary Christian", "Christian Rock", "Merengue", "Salsa",
+        "Thrash Metal", "Anime", "JPop", "Synthpop"};
+    QStringList table;
+    for (int i = 0; i < 256; ++i) {
+        if (const QString name = GenreName(quint8(i)); !name.isEmpty())
+            table << name;
+    }
+    QCOMPARE(table, expected);
     QCOMPARE(GenreNames.size(), std::size_t(148));
-    QCOMPARE(GenreName(0), QStringLiteral("Blues"));
-    QCOMPARE(GenreName(22), QStringLiteral("Death Metal "));
-    QCOMPARE(GenreName(24), QStringLiteral("Soundtrack "));
-    QCOMPARE(GenreName(73), QStringLiteral("Acid Punk "));
-    QCOMPARE(GenreName(74), QStringLiteral("Acid Jazz "));
-    QCOMPARE(GenreName(147), QStringLiteral("Synthpop"));
-    QVERIFY(GenreName(148).isEmpty() && GenreName(255).isEmpty());
-    int trailing = 0;
-    for (const char* n : GenreNames)
-        trailing += QByteArray(n).endsWith(' ') ? 1 : 0;
-    QCOMPARE(trailing, 4);
 }
 
 QTEST_GUILESS_MAIN(TstJobs)

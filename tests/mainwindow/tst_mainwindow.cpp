@@ -70,12 +70,15 @@ private Q_SLOTS:
     void modeSwitch();
     void addSelectedFilesInListOrder();
     void doubleClickAddsCurrentFile();
+    void keyboardBrowsing();
+    void vanishedFileNotQueued();
     void addFileDialogFollowsMode();
     void propertiesNeedCurrentLine();
     void tagEditorFollowsUserSelection_data();
     void tagEditorFollowsUserSelection();
     void queueActionsWaitForTheRun();
     void fixedTrackKeptThroughRun();
+    void propertiesOpenWhenRunEnds();
     void helpAndAbout();
 
 private:
@@ -284,6 +287,14 @@ void TstMainWindow::modeSwitch()
     Find<QRadioButton>("ModeRG_0")->click();
     QCOMPARE(label2->text(), QStringLiteral("Файлы: *.wav"));
     QCOMPARE(fileList->Lines(), QStringList({"a.wav"}));
+
+    // Checked without a click (a screen reader's toggle action), the mode follows.
+    Find<QRadioButton>("ModeRG_1")->setChecked(true);
+    QCOMPARE(m_window->CurrentMode(), 1);
+    QCOMPARE(label2->text(), QStringLiteral("Файлы: *.mp?"));
+    QCOMPARE(fileList->Lines(), QStringList({"b.mp3", "c.mp2"}));
+    Find<QRadioButton>("ModeRG_0")->setChecked(true);
+    QCOMPARE(label2->text(), QStringLiteral("Файлы: *.wav"));
     QCOMPARE(m_window->Queue().Count(), 1); // the queue is not touched
 }
 
@@ -336,6 +347,68 @@ void TstMainWindow::doubleClickAddsCurrentFile()
     QTest::mouseDClick(fileList->viewport(), Qt::LeftButton, {}, second.center());
     QCOMPARE(m_window->Queue().Count(), 1);
     QCOMPARE(m_window->Queue().Items(0)->InputFile(), m_music->filePath("b.wav"));
+}
+
+// Browse, add and remove with the keys alone.
+void TstMainWindow::keyboardBrowsing()
+{
+    QVERIFY(TestUtil::WriteFile(m_music->filePath("A/a.wav")));
+    QVERIFY(TestUtil::WriteFile(m_music->filePath("B/b.wav")));
+    NewWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    auto* tree = Find<TFolderTree>("shDirs");
+    // The tree fills folders in from a worker thread: wait until both are there.
+    QTRY_VERIFY(tree->MoveTo(m_music->filePath("B")));
+    ClickFolder(m_music->filePath("A"));
+    auto* fileList = Find<TNewFileListBox>("FileList");
+
+    // An arrow key moves to B; its files show once the keys rest.
+    tree->setFocus();
+    QTRY_VERIFY(tree->hasFocus());
+    QTest::keyClick(tree, Qt::Key_Down);
+    QCOMPARE(tree->SelectedPath(), m_music->filePath("B"));
+    QCOMPARE(fileList->Directory(), m_music->filePath("A/"));
+    QTRY_COMPARE(fileList->Directory(), m_music->filePath("B/"));
+
+    // Enter in the file list adds the selected file.
+    fileList->setFocus();
+    QTRY_VERIFY(fileList->hasFocus());
+    fileList->setCurrentIndex(fileList->model()->index(0, 0));
+    QTest::keyClick(fileList, Qt::Key_Return);
+    QCOMPARE(m_window->Queue().Count(), 1);
+    QCOMPARE(m_window->Queue().Items(0)->InputFile(), m_music->filePath("B/b.wav"));
+
+    // Delete in the queue removes the current line.
+    auto* queueList = Find<TQueueList>("QueueLst");
+    queueList->setFocus();
+    QTRY_VERIFY(queueList->hasFocus());
+    queueList->setCurrentRow(0);
+    QCOMPARE(queueList->CurrentLine(), 0);
+    QTest::keyClick(queueList, Qt::Key_Delete);
+    QCOMPARE(m_window->Queue().Count(), 0);
+}
+
+void TstMainWindow::vanishedFileNotQueued()
+{
+    for (const char* name : {"a.wav", "gone.wav", "dir.wav"})
+        QVERIFY(TestUtil::WriteFile(m_music->filePath(name)));
+    NewWindow();
+    ClickFolder(m_music->path());
+    auto* fileList = Find<TNewFileListBox>("FileList");
+    QCOMPARE(fileList->Lines(), QStringList({"a.wav", "dir.wav", "gone.wav"}));
+
+    // Listed, then removed or replaced by a folder before the user adds it.
+    QVERIFY(QFile::remove(m_music->filePath("gone.wav")));
+    QVERIFY(QFile::remove(m_music->filePath("dir.wav")));
+    QVERIFY(QDir(m_music->path()).mkdir(QStringLiteral("dir.wav")));
+    fileList->selectAll();
+    Find<QAbstractButton>("AddBtn")->click();
+
+    QCOMPARE(m_window->Queue().Count(), 1);
+    QCOMPARE(m_window->Queue().Items(0)->InputFile(), m_music->filePath("a.wav"));
+    const QString status = Find<QLabel>("StatusText")->text();
+    QVERIFY2(status.endsWith(m_music->filePath("gone.wav")), qPrintable(status));
+    QTRY_COMPARE(fileList->Lines(), QStringList({"a.wav"}));
 }
 
 void TstMainWindow::addFileDialogFollowsMode()
@@ -507,6 +580,55 @@ void TstMainWindow::fixedTrackKeptThroughRun()
         QVERIFY2(QFileInfo::exists(m_music->filePath(QLatin1String(name))), name);
 }
 
+// The run goes on behind the modal properties dialog; when its end step
+// removes the job, OK must write into nothing (a freed job before).
+void TstMainWindow::propertiesOpenWhenRunEnds()
+{
+    const QString gate = m_music->filePath("gate");
+    const QString encoder = m_music->filePath("gated-lame");
+    QVERIFY(TestUtil::WriteFile(encoder, QStringLiteral("#!/bin/sh\n"
+                                                        "while [ ! -e '%1' ]; do sleep 0.02; done\n"
+                                                        "eval out=\\${$#}\n"
+                                                        "printf x > \"$out\"\n")
+                                             .arg(gate)
+                                             .toUtf8()));
+    QVERIFY(QFile::setPermissions(encoder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    NewWindow();
+    m_window->BatchRun()->SetEncoderProgram(encoder);
+    m_window->Settings().DeleteFromQueue = true;
+    AddFiles({"a.wav"});
+    auto* queueList = Find<TQueueList>("QueueLst");
+    QTest::mouseClick(queueList->viewport(), Qt::LeftButton, {},
+                      queueList->visualItemRect(queueList->item(0)).center());
+    QCOMPARE(queueList->CurrentLine(), 0);
+    Find<QAbstractButton>("GoBtn")->click();
+    QVERIFY(m_window->BatchRun()->IsRunning());
+
+    // Once the dialog is up, let the encoder finish; once the run has ended
+    // and removed the job, change a value and press OK.
+    bool pressed = false;
+    QTimer driver;
+    connect(&driver, &QTimer::timeout, this, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != QStringLiteral("PropF"))
+            return;
+        if (!QFileInfo::exists(gate))
+            TestUtil::WriteFile(gate);
+        if (m_window->BatchRun()->IsRunning())
+            return;
+        modal->findChild<QAbstractButton*>(QStringLiteral("CBRRG_0"))->setChecked(true);
+        modal->findChild<QAbstractButton*>(QStringLiteral("OkBtn"))->click();
+        pressed = true;
+        driver.stop();
+    });
+    driver.start(20);
+    Action("acProp")->trigger();
+    QVERIFY(pressed);
+    QCOMPARE(m_window->Queue().Count(), 0);
+    QCOMPARE(Find<QLabel>("StatusText")->text(), QStringLiteral("Готово"));
+}
+
 void TstMainWindow::helpAndAbout()
 {
     NewWindow();
@@ -520,6 +642,19 @@ void TstMainWindow::helpAndAbout()
     QVERIFY(contents->topLevelItemCount() >= 4);
     QVERIFY(!index->findItems(QStringLiteral("Коды %0-%8"), Qt::MatchExactly).isEmpty());
     QVERIFY(!index->findItems(QStringLiteral("Режим"), Qt::MatchExactly).isEmpty());
+
+    // Esc and Ctrl+W close it, as any viewer window.
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape),
+                                      QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
+        QApplication::setActiveWindow(help);
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus && help->isAncestorOf(focus) ? focus : help, key.key(),
+                        key.keyboardModifiers());
+        QTRY_VERIFY(!help->isVisible());
+        QTest::keyClick(m_window.get(), Qt::Key_F1);
+        QTRY_VERIFY(help->isVisible());
+    }
 
     // The About box is modal: close it with its own button once it is up.
     QString title;

@@ -20,6 +20,9 @@ private Q_SLOTS:
     void treeComparesNamesLikeQString_data();
     void treeComparesNamesLikeQString();
     void albumPositionPattern();
+    void countersPerArtistAndAlbum();
+    void twoDigits_data();
+    void twoDigits();
     void expansion_data();
     void expansion();
     void emptyTargetWritesBesideSource();
@@ -187,6 +190,65 @@ void TstNaming::albumPositionPattern()
     QCOMPARE(dirs, QStringList({QStringLiteral("/Out/01 Band/01. Record (2001)/"),
                                 QStringLiteral("/Out/01 Band/02. Second (2001)/"),
                                 QStringLiteral("/Out/01 Band/01. Record (2001)/")}));
+}
+
+// Albums belong to their artist: the same album name (the empty one
+// included) under two artists counts twice, and an artist spelled in
+// another case, Cyrillic too, is the same artist.
+void TstNaming::countersPerArtistAndAlbum()
+{
+    ProgramSettings s;
+    s.TargetDirectory = QStringLiteral("/Out");
+    s.CreateSubFolders = true;
+    s.ArtistFolderFormat = QStringLiteral("%8 %2");
+    s.AlbumFolderFormat = QStringLiteral("%8 %3");
+    s.FileNameFormat = QStringLiteral("%8 %1");
+    TNamingTree tree;
+    const QStringList jobs[] = {
+        {"КИНО", "Альбом", "Песня 1"}, {"ДДТ", "Альбом", "Песня 1"}, {"кино", "Альбом", "Песня 2"},
+        {"ДДТ", "", "X"},              {"КИНО", "", "Y"},            {"ддт", "альбом", "Песня 2"},
+    };
+    QStringList paths;
+    for (const QStringList& tags : jobs) {
+        TQueueItem* j = Job();
+        j->SetArtist(tags[0]);
+        j->SetAlbum(tags[1]);
+        j->SetTitle(tags[2]);
+        BuildOutputPath(*j, tree, s, 0);
+        paths << j->OutputFile();
+    }
+    QCOMPARE(paths, QStringList({"/Out/01 КИНО/01 Альбом/01 Песня 1.mp3",
+                                 "/Out/02 ДДТ/01 Альбом/01 Песня 1.mp3",
+                                 "/Out/01 кино/01 Альбом/02 Песня 2.mp3",
+                                 "/Out/02 ДДТ/02 /01 X.mp3",
+                                 "/Out/01 КИНО/02 /01 Y.mp3",
+                                 "/Out/02 ддт/01 альбом/02 Песня 2.mp3"}));
+}
+
+void TstNaming::twoDigits_data()
+{
+    QTest::addColumn<int>("track");
+    QTest::addColumn<QString>("expected"); // "%7|%8"
+    for (const auto& [track, text] : {std::pair{0, "0|00"}, {1, "1|01"}, {9, "9|09"},
+                                      {10, "10|10"}, {99, "99|99"}, {100, "100|100"},
+                                      {254, "254|254"}})
+        QTest::addRow("%d", track) << track << QString::fromLatin1(text);
+}
+
+void TstNaming::twoDigits()
+{
+    QFETCH(int, track);
+    QFETCH(QString, expected);
+    TQueueItem* j = Job();
+    j->SetTrack(quint8(track));
+    QCOMPARE(Naming::ExpandPattern(QStringLiteral("%7|%8"), Naming::PatternKind::FileName, *j, {}),
+             expected);
+    // The folder codes count positions the same way.
+    const Naming::Counters n{track - 1, track - 1};
+    if (track > 0)
+        QCOMPARE(Naming::ExpandPattern(QStringLiteral("%7|%8"), Naming::PatternKind::AlbumFolder,
+                                       *j, n),
+                 expected);
 }
 
 void TstNaming::expansion_data()

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void failures_data();
     void failures();
     void uncreatableFolderEndsRun();
+    void folderFailureKeepsEarlierErrors();
     void deleteAfterProcessOnlyForDoneJobs();
     void modeSwitchedDuringPause();
     void queueChangedDuringPause();
@@ -111,6 +112,15 @@ void TstBatchRun::order()
         QVERIFY(m_view->progress.contains(QStringLiteral("%1/%2:100").arg(k).arg(lines.size())));
     }
     QCOMPARE(m_view->progress.last(), QStringLiteral("-1/%1:-1").arg(linesAfter.size()));
+
+    // The next run starts afresh after a cancel and does what is left.
+    if (cancelAt >= 0) {
+        m_view->onProgress = nullptr;
+        RUN_TO_END(run);
+        QVERIFY(!run.CancelRequested());
+        QCOMPARE(m_view->Lines(), QString(lines.size(), u'x'));
+        QCOMPARE(Starts().size(), lines.size());
+    }
 }
 
 void TstBatchRun::failures_data()
@@ -202,6 +212,28 @@ void TstBatchRun::uncreatableFolderEndsRun()
     // The end step still ran: the checked line went, the others stay unchecked.
     QCOMPARE(m_view->Lines(), QStringLiteral("--"));
     QCOMPARE(m_view->Failure(0), text);
+}
+
+void TstBatchRun::folderFailureKeepsEarlierErrors()
+{
+    // job0 fails in the encoder; job1's artist folder is a file.
+    QVERIFY(TestUtil::WriteFile(m_dir->filePath(QStringLiteral("out/blocker"))));
+    m_settings.CreateSubFolders = true;
+    m_settings.ArtistFolderFormat = QStringLiteral("%2");
+    m_settings.AlbumFolderFormat = QStringLiteral("%3");
+    AddJobs(QStringLiteral("--"));
+    m_queue->Items(0)->SetArtist(QStringLiteral("fine"));
+    m_queue->Items(1)->SetArtist(QStringLiteral("blocker"));
+    TBatchRun run(*m_queue, m_settings, *m_view);
+    run.SetPauseStep(0ms);
+    run.SetEncoderProgram(WriteScript(QStringLiteral("case \"$*\" in *job0*) exit 1;; esac\n")
+                                      + QString::fromLatin1(kOkBody)));
+    RUN_TO_END(run);
+
+    // The empty album adds an empty level: ".../blocker//".
+    QCOMPARE(m_view->statuses.last(), QStringLiteral("Не удалось создать папку: ")
+                                          + m_settings.TargetDirectory
+                                          + QStringLiteral("blocker//. Ошибок: 1"));
 }
 
 void TstBatchRun::deleteAfterProcessOnlyForDoneJobs()

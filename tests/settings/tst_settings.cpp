@@ -293,15 +293,21 @@ void TstSettings::load_data()
     loads("flag 2 is true", Compose(With(With(stored, "Keep all frequences", "dword:00000002"),
                                          "Delete from queue", "dword:ffffffff")),
           Changed([](ProgramSettings& s) { s.DeleteFromQueue = true; }));
+    // Variables are not expanded, and a target that is not absolute is taken
+    // under the home folder.
     loads("expandable string taken unexpanded",
-          Compose(With(stored, "Target directory", ExpandHex(QStringLiteral("$HOME/x")))),
-          Changed([](ProgramSettings& s) { s.TargetDirectory = QStringLiteral("$HOME/x"); }));
+          Compose(With(stored, "Target directory", ExpandHex(QStringLiteral("/srv/$HOME/x")))),
+          Changed([](ProgramSettings& s) { s.TargetDirectory = QStringLiteral("/srv/$HOME/x"); }));
     loads("expandable string wrapped over lines",
           Compose(With(stored, "Target directory",
                        ExpandHex(QStringLiteral("%USERPROFILE%\\Музыка"), true))),
           Changed([](ProgramSettings& s) {
-              s.TargetDirectory = QStringLiteral("%USERPROFILE%\\Музыка");
+              s.TargetDirectory = QDir::homePath() + QStringLiteral("/%USERPROFILE%\\Музыка");
           }));
+    loads("relative target under home", Compose(With(stored, "Target directory", "\"Music/\"")),
+          Changed([](ProgramSettings& s) { s.TargetDirectory = QDir::homePath() + "/Music/"; }));
+    loads("target under ~", Compose(With(stored, "Target directory", "\"~/Music\"")),
+          Changed([](ProgramSettings& s) { s.TargetDirectory = QDir::homePath() + "/Music"; }));
     loads("broken other value ending in a backslash",
           QByteArray(full).replace("\"ABitrate\"", "\"Note\"=\"abc\\\n\"ABitrate\""));
     loads("string ending in a backslash", Compose(With(stored, "Target directory", "\"/a\\\\\"")),
@@ -400,7 +406,7 @@ void TstSettings::textsRoundTrip()
 {
     QFETCH(QString, text);
     ProgramSettings s = Stored();
-    s.TargetDirectory = text;
+    s.TargetDirectory = u'/' + text; // the target is always read back absolute
     s.FileNameFormat = text + QStringLiteral("%0");
     QVERIFY(SaveSettings(s, text, nullptr));
 

@@ -21,6 +21,9 @@ private Q_SLOTS:
     void layoutAndGenreList();
     void loadingShowsJobValues();
     void noCurrentJob();
+    void fixBoxesSayWhatTheyFix_data();
+    void fixBoxesSayWhatTheyFix();
+    void jobLeftQueueUntold();
     void fixedFieldStamped_data();
     void fixedFieldStamped();
     void tagVersionRuleOnEditing_data();
@@ -209,6 +212,22 @@ void TstTagEditor::loadingShowsJobValues()
     Track()->setValue(13);
     QCOMPARE(job->Artist(), QStringLiteral("Other"));
     QCOMPARE(job->Track(), quint8(13));
+
+    // A path longer than the field is cut in the middle, whole in the tooltip.
+    const QString deep = dir.filePath(QStringLiteral("Очень длинное имя папки/").repeated(6)
+                                      + QStringLiteral("конец.wav"));
+    QVERIFY(TestUtil::WriteFile(deep));
+    job->SetInputFile(deep);
+    m_editor->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_editor.get()));
+    m_editor->SetCurrentJob(job);
+    const QLineEdit* path = Edit("edFileName");
+    QVERIFY2(path->text().startsWith(dir.path().left(4)) && path->text().contains(u'…')
+                 && path->text().endsWith(QStringLiteral("конец.wav")),
+             qPrintable(path->text()));
+    QCOMPARE(path->toolTip(), deep);
+    m_editor->SetCurrentJob(nullptr);
+    QVERIFY(path->text().isEmpty());
 }
 
 void TstTagEditor::noCurrentJob()
@@ -232,6 +251,42 @@ void TstTagEditor::noCurrentJob()
     QVERIFY(AddJob()->Title().isEmpty());
     Box("TitleFixCB")->setChecked(true);
     QCOMPARE(AddJob()->Title(), QStringLiteral("Typed"));
+}
+
+void TstTagEditor::fixBoxesSayWhatTheyFix_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("track") << "TrackFixCB" << "Дорожка";
+    QTest::newRow("title") << "TitleFixCB" << "Название";
+    QTest::newRow("artist") << "ArtistFixCB" << "Исполнитель";
+    QTest::newRow("album") << "AlbumFixCB" << "Альбом";
+    QTest::newRow("year") << "YearFixCB" << "Год";
+    QTest::newRow("genre") << "GenreFixCB" << "Стиль";
+    QTest::newRow("comment") << "CommentFixCB" << "Комментарий";
+}
+
+void TstTagEditor::fixBoxesSayWhatTheyFix()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, field);
+    QCheckBox* fix = Box(box.toLatin1().constData());
+    QCOMPARE(fix->text(), QStringLiteral("Фикс."));
+    QCOMPARE(fix->accessibleName(), QStringLiteral("Фикс.: ") + field);
+    QVERIFY(fix->toolTip().contains(field));
+}
+
+void TstTagEditor::jobLeftQueueUntold()
+{
+    // Whatever removes the job, edits afterwards reach no job, not freed memory.
+    m_editor->SetCurrentJob(m_queue->Add());
+    m_queue->Delete(0);
+    TQueueItem* next = m_queue->Add();
+    QCOMPARE(m_editor->CurrentJob(), nullptr);
+    Edit("TItleEd")->setText(QStringLiteral("Typed"));
+    Box("TrackAutoCB")->setChecked(false);
+    QCOMPARE(next->Title(), QString());
+    QVERIFY(next->AutoTrack);
 }
 
 void TstTagEditor::fixedFieldStamped_data()
@@ -328,6 +383,14 @@ void TstTagEditor::tagVersionsByHand()
     TQueueItem* added = AddJob();
     QVERIFY(added->Id3v1());
     QVERIFY(!added->Id3v2());
+    Box("Id3v2CBx")->setChecked(true);
+    TQueueItem* both = AddJob();
+    QVERIFY(both->Id3v1());
+    QVERIFY(both->Id3v2());
+    Box("Id3v1CBx")->setChecked(false);
+    TQueueItem* second = AddJob();
+    QVERIFY(!second->Id3v1());
+    QVERIFY(second->Id3v2());
 }
 
 void TstTagEditor::tagVersionRuleOnLoading_data()

@@ -161,6 +161,22 @@ void TstTagTrack::leftoverFixTickDoesNotFix()
     QVERIFY(!job->AutoTrack);
     QVERIFY(!Box("TrackAutoCB")->isChecked());
     QCOMPARE(Track()->value(), 3);
+
+    // Loading unticked "Авто"; the leftover tick must not come to life with
+    // it and fix the track (7, or the loaded 3) of later jobs.
+    QVERIFY(!Box("TrackFixCB")->isChecked());
+    TQueueItem* added = AddJob();
+    QVERIFY(added->AutoTrack);
+    QCOMPARE(added->Track(), quint8(0));
+
+    TQueueItem* older = m_queue->Add();
+    older->SetTrack(5);
+    m_editor->SetCurrentJob(older);
+    QVERIFY(older->AutoTrack);
+    QCOMPARE(older->Track(), quint8(5));
+    m_editor->SetCurrentJob(added);
+    QVERIFY(added->AutoTrack);
+    QCOMPARE(added->Track(), quint8(0));
 }
 
 void TstTagTrack::trackBoxClampsOnFocusLoss()
