@@ -112,7 +112,6 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
     m_preview = new TOutputPreview(m_queue, *m_queueList, m_settings,
                                    [this] { return CurrentMode(); }, this);
     m_preview->SetRun(m_run);
-    connect(m_run, &TBatchRun::Finished, m_preview, &TOutputPreview::MarkDirty);
     connect(m_tagEditor, &TTagEditor::Edited, m_preview, &TOutputPreview::MarkDirty);
     connect(m_modeGroup, &QButtonGroup::idToggled, m_preview, &TOutputPreview::MarkDirty);
 
@@ -138,9 +137,6 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
 
     PickFile = [](QWidget* p, const QString& title, const QString& dir, const QString& filter) {
         return QFileDialog::getOpenFileName(p, title, dir, filter);
-    };
-    AskExisting = [](QWidget* p, const TExistingDlg::Pairs& files) {
-        return TExistingDlg::Ask(files, p);
     };
 
     FormCreate();
@@ -534,13 +530,8 @@ void TMainF::GoBtnClick()
         return;
     TExistingOutput answer = TExistingOutput::Ask;
     if (m_settings.ExistingOutput == TExistingOutput::Ask) {
-        TExistingDlg::Pairs existing;
-        for (const TPlannedOutput& p : m_preview->FreshPlan(TExistingOutput::Ask)) {
-            if (p.existed)
-                existing.emplace_back(p.job->InputFile(), p.path);
-        }
-        if (!existing.empty()) {
-            const std::optional<TExistingOutput> chosen = AskExisting(this, existing);
+        if (const TExistingDlg::Pairs existing = m_preview->ExistingOutputs(); !existing.empty()) {
+            const std::optional<TExistingOutput> chosen = AskExisting(existing, this);
             if (!chosen)
                 return;
             answer = *chosen;

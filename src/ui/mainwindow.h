@@ -55,8 +55,8 @@ public:
 
     // The question before a run whose outputs exist already: the answer, or
     // nullopt for "Отмена". Replaceable so tests never open the dialog.
-    std::function<std::optional<TExistingOutput>(QWidget* parent, const TExistingDlg::Pairs& files)>
-        AskExisting;
+    std::function<std::optional<TExistingOutput>(const TExistingDlg::Pairs& files, QWidget* parent)>
+        AskExisting = &TExistingDlg::Ask;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -51,6 +51,15 @@ TOutputPreview::TOutputPreview(TQueue& queue, TQueueList& list, const ProgramSet
     connect(lines, &QAbstractItemModel::dataChanged, this, &TOutputPreview::MarkDirty);
 }
 
+void TOutputPreview::SetRun(const TBatchRun* run)
+{
+    if (m_run)
+        disconnect(m_run, nullptr, this, nullptr);
+    m_run = run;
+    if (m_run)
+        connect(m_run, &TBatchRun::Finished, this, &TOutputPreview::MarkDirty);
+}
+
 void TOutputPreview::MarkDirty()
 {
     if (m_dirty)
@@ -68,6 +77,16 @@ std::vector<TPlannedOutput> TOutputPreview::FreshPlan(TExistingOutput existing)
             jobs.push_back(m_queue.Items(i));
     }
     return m_plan.Compute(jobs, m_settings, m_mode(), existing);
+}
+
+std::vector<std::pair<QString, QString>> TOutputPreview::ExistingOutputs()
+{
+    std::vector<std::pair<QString, QString>> existing;
+    for (const TPlannedOutput& p : FreshPlan(TExistingOutput::Ask)) {
+        if (p.existed)
+            existing.emplace_back(p.job->InputFile(), p.path);
+    }
+    return existing;
 }
 
 void TOutputPreview::Recompute()

@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <functional>
+#include <utility>
 
 class TBatchRun;
 class TQueueList;
@@ -23,7 +24,9 @@ public:
     TOutputPreview(TQueue& queue, TQueueList& list, const ProgramSettings& settings,
                    std::function<int()> mode, QObject* parent = nullptr);
 
-    void SetRun(const TBatchRun* run) { m_run = run; }
+    // The run whose namer a plan during a run goes on from; its end marks
+    // the plan dirty.
+    void SetRun(const TBatchRun* run);
 
     // Something the plan depends on changed.
     void MarkDirty();
@@ -34,6 +37,9 @@ public:
     // The plan of a run that would start now with the given choice for
     // existing outputs: the unchecked jobs, in queue order, from a fresh namer.
     std::vector<TPlannedOutput> FreshPlan(TExistingOutput existing);
+    // The source and output of each job whose output exists already, in the
+    // plan of a run that would start now (for the question before it).
+    std::vector<std::pair<QString, QString>> ExistingOutputs();
 
     // How many times the plan was recomputed (for tests and the benchmark).
     int Recomputations() const { return m_recomputations; }

@@ -252,7 +252,7 @@ void TstOutputColumn::existingOutputs()
     QVERIFY(!Queue()->LineOutput(1)->existing);
 
     QList<TExistingDlg::Pairs> asked;
-    m_window->AskExisting = [&](QWidget*, const TExistingDlg::Pairs& files) {
+    m_window->AskExisting = [&](const TExistingDlg::Pairs& files, QWidget*) {
         asked << files;
         return answer;
     };
