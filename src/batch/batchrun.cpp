@@ -77,8 +77,8 @@ void TBatchRun::NextPosition()
         if (StartJob(m_queue.Items(line), line))
             return;
     }
-    EndRun(m_failures > 0 ? QStringLiteral("Готово. Ошибок: ") + QString::number(m_failures)
-                          : QStringLiteral("Готово"));
+    EndRun(m_failures > 0 ? tr("Готово. Ошибок: ") + QString::number(m_failures)
+                          : tr("Готово"));
 }
 
 bool TBatchRun::StartJob(TQueueItem* job, int line)
@@ -90,13 +90,13 @@ bool TBatchRun::StartJob(TQueueItem* job, int line)
         m_view.SetLineSkipped(line, SkippedReason());
         return false;
     }
-    m_view.SetStatusText(QStringLiteral("Обрабатывается: ") + job->InputFile());
+    m_view.SetStatusText(tr("Обрабатывается: ") + job->InputFile());
 
     if (!EnsureOutputDir(job->OutputDir())) {
-        const QString text = QStringLiteral("Не удалось создать папку: ") + job->OutputDir();
+        const QString text = tr("Не удалось создать папку: ") + job->OutputDir();
         m_view.SetLineFailure(line, text);
         // The jobs that failed before this one still count.
-        EndRun(m_failures > 0 ? text + QStringLiteral(". Ошибок: ") + QString::number(m_failures)
+        EndRun(m_failures > 0 ? text + tr(". Ошибок: ") + QString::number(m_failures)
                               : text);
         return true;
     }
@@ -118,7 +118,7 @@ bool TBatchRun::StartJob(TQueueItem* job, int line)
     m_current.temp = std::make_unique<TTempOutput>();
     QString error;
     if (!m_current.temp->Create(job->OutputDir(), &error)) {
-        FinishJob(false, QStringLiteral("Не удалось создать временный файл: ") + error);
+        FinishJob(false, tr("Не удалось создать временный файл: ") + error);
         return true;
     }
     m_encoder->Start(m_program, JobArguments(*job, mode, m_current.temp->Path()),
@@ -136,21 +136,21 @@ void TBatchRun::OnEncoderEnded(const TEncoderProcess::Result& result)
             m_view.ShowError(result.errorName);
         reason = result.errorName.isEmpty() ? result.errorText : result.errorName;
         if (reason.isEmpty())
-            reason = QStringLiteral("Не удалось запустить кодировщик");
+            reason = tr("Не удалось запустить кодировщик");
     } else {
         if (result.crashed)
-            reason = QStringLiteral("Кодировщик завершился аварийно");
+            reason = tr("Кодировщик завершился аварийно");
         else if (result.exitCode != 0)
-            reason = QStringLiteral("Код завершения ") + QString::number(result.exitCode);
+            reason = tr("Код завершения ") + QString::number(result.exitCode);
         else if (!m_current.temp || !m_current.temp->HasContent())
-            reason = QStringLiteral("Кодировщик не создал файл назначения");
+            reason = tr("Кодировщик не создал файл назначения");
         if (!reason.isEmpty() && !result.lastMessage.isEmpty())
             reason += QStringLiteral(": ") + result.lastMessage;
     }
     // The output takes its final name only now that the job is done.
     QString error;
     if (reason.isEmpty() && !m_current.temp->Commit(m_current.output, m_current.replace, &error))
-        reason = QStringLiteral("Не удалось сохранить файл результата: ") + error;
+        reason = tr("Не удалось сохранить файл результата: ") + error;
     FinishJob(reason.isEmpty(), reason);
 }
 
@@ -191,7 +191,7 @@ void TBatchRun::PauseTick()
         return;
     }
     if (m_pauseTick % 2 == 0) {
-        m_view.SetStatusText(QStringLiteral("Ожидание отмены... ")
+        m_view.SetStatusText(tr("Ожидание отмены... ")
                              + QString::number(3 - m_pauseTick / 2));
     }
     if (m_cancelRequested) {

@@ -55,8 +55,8 @@ public:
     void SetPauseStep(std::chrono::milliseconds step) { m_pauseStep = step; }
 
     // The job's output must not overwrite its own source.
-    static QString SamePathReason() { return QStringLiteral("Файл назначения совпадает с исходным"); }
-    static QString SkippedReason() { return QStringLiteral("Пропущено: файл уже существует"); }
+    static QString SamePathReason() { return tr("Файл назначения совпадает с исходным"); }
+    static QString SkippedReason() { return tr("Пропущено: файл уже существует"); }
 
     // While a run is active, for the plan of the jobs it has still ahead:
     // its namer as it stands, those jobs (still queued, in run order), the

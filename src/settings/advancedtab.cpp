@@ -12,15 +12,15 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabSheet3"));
 
-    m_showOutput = new QCheckBox(QStringLiteral("Показывать файлы результата"));
+    m_showOutput = new QCheckBox(tr("Показывать файлы результата"));
     m_showOutput->setObjectName(QStringLiteral("ShowOutputCB"));
 
     // Items in the order of the setting's values 0 to 3.
     m_existing = new QComboBox;
     m_existing->setObjectName(QStringLiteral("ExistingCBx"));
-    m_existing->addItems({QStringLiteral("Спрашивать"), QStringLiteral("Перезаписывать"),
-                          QStringLiteral("Пропускать"), QStringLiteral("Сохранять оба")});
-    auto* existingLabel = new QLabel(QStringLiteral("Если файл уже существует:"));
+    m_existing->addItems({tr("Спрашивать"), tr("Перезаписывать"),
+                          tr("Пропускать"), tr("Сохранять оба")});
+    auto* existingLabel = new QLabel(tr("Если файл уже существует:"));
     existingLabel->setObjectName(QStringLiteral("ExistingLbl"));
     existingLabel->setBuddy(m_existing);
 

@@ -1,13 +1,11 @@
 #include "batchrun.h"
 #include "indicatorstyle.h"
 #include "mainwindow.h"
+#include "translations.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QScreen>
 #include <QTimer>
-#include <QTranslator>
 
 #include <chrono>
 
@@ -18,12 +16,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Morvane"));
     TIndicatorStyle::Install();
 
-    // The window speaks Russian, so Qt's own dialogs and buttons should too.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    Translations::Install(Translations::DesktopLanguage());
 
     TMainF window;
 

@@ -44,7 +44,7 @@ TQueueList::TQueueList(TQueue& queue, QWidget* parent) : QListWidget(parent), m_
 
     // A list has no header of its own: this one stands above the viewport.
     auto* titles = new QStandardItemModel(0, 2, this);
-    titles->setHorizontalHeaderLabels({QStringLiteral("Исходный файл"), OutputColumnTitle()});
+    titles->setHorizontalHeaderLabels({tr("Исходный файл"), OutputColumnTitle()});
     m_header = new QHeaderView(Qt::Horizontal, this);
     m_header->setObjectName(QStringLiteral("QueueHeader"));
     m_header->setModel(titles);

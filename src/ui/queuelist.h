@@ -59,7 +59,7 @@ public:
     // The mark of a job the run skipped, with reason as its tooltip.
     void SetLineSkipped(int line, const QString& reason);
 
-    static QString OutputColumnTitle() { return QStringLiteral("Файл результата"); }
+    static QString OutputColumnTitle() { return tr("Файл результата"); }
     void SetOutputColumnVisible(bool on);
     bool IsOutputColumnVisible() const { return m_outputVisible; }
     // One entry per line, in line order.
