@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <limits>
 #include <unistd.h>
 
 namespace Encoder {
@@ -113,7 +114,14 @@ int ParsePercent(QStringView line)
     if (m.hasMatch()) {
         const qint64 done = m.capturedView(1).toLongLong();
         const qint64 total = m.capturedView(2).toLongLong();
-        return total > 0 ? int(qMin<qint64>(100, done * 100 / total)) : -1;
+        if (total <= 0)
+            return -1;
+        if (done >= total)
+            return 100;
+        // done * 100 would overflow for counts near the 64-bit limit.
+        if (done <= std::numeric_limits<qint64>::max() / 100)
+            return int(done * 100 / total);
+        return int(done / (total / 100));
     }
     return -1;
 }
