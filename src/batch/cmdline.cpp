@@ -2,6 +2,8 @@
 
 #include "queueitem.h"
 
+#include <QDir>
+
 #include <vector>
 
 namespace {
@@ -10,11 +12,17 @@ struct Piece
 {
     QString text;
     bool quoted = false;
+    bool path = false;
 };
 
 void Add(std::vector<Piece>& out, const QString& text, bool quoted = false)
 {
     out.push_back({text, quoted});
+}
+
+void AddPath(std::vector<Piece>& out, const QString& path)
+{
+    out.push_back({path, true, true});
 }
 
 void AddNumber(std::vector<Piece>& out, const char* option, int n)
@@ -101,8 +109,8 @@ std::vector<Piece> Build(const TQueueItem& job, int mode)
         AddEncoding(out, job);
     else if (mode == 1)
         Add(out, QStringLiteral("--decode"));
-    Add(out, job.InputFile(), true);
-    Add(out, job.OutputFile(), true);
+    AddPath(out, job.InputFile());
+    AddPath(out, job.OutputFile());
     return out;
 }
 
@@ -125,7 +133,13 @@ QString JobOptions(const TQueueItem& job, int mode)
 QStringList JobArguments(const TQueueItem& job, int mode)
 {
     QStringList args;
-    for (const Piece& p : Build(job, mode))
-        args << p.text;
+    for (const Piece& p : Build(job, mode)) {
+        // lame runs in the program's folder and reads a relative path that
+        // starts with "-" as an option: it gets each path as we mean it.
+        if (p.path && !p.text.isEmpty() && QDir::isRelativePath(p.text))
+            args << QDir::current().absoluteFilePath(p.text);
+        else
+            args << p.text;
+    }
     return args;
 }
