@@ -7,7 +7,6 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <limits>
 #include <unistd.h>
 
 namespace Encoder {
@@ -118,10 +117,8 @@ int ParsePercent(QStringView line)
             return -1;
         if (done >= total)
             return 100;
-        // done * 100 would overflow for counts near the 64-bit limit.
-        if (done <= std::numeric_limits<qint64>::max() / 100)
-            return int(done * 100 / total);
-        return int(done / (total / 100));
+        // done * 100 overflows 64 bits for counts near their limit.
+        return int(static_cast<unsigned __int128>(done) * 100 / quint64(total));
     }
     return -1;
 }
