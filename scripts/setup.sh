@@ -31,10 +31,21 @@ case "$what" in
     exec "$build/src/ui/tessary"
     ;;
   test)
-    cd "$build"
     # Widget tests draw offscreen; no display is needed.
     export QT_QPA_PLATFORM=offscreen
-    ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+    (cd "$build" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
+
+    # The same tests once more on a build under AddressSanitizer and
+    # UndefinedBehaviorSanitizer: any report fails the run. Developers may
+    # skip this pass with TESSARY_SANITIZE=0; CI always runs it.
+    if [ "${TESSARY_SANITIZE:-1}" != 0 ]; then
+      asan=${TESSARY_ASAN_BUILD_DIR:-$here/build-asan}
+      cmake -S "$here" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARY_SANITIZE=ON
+      cmake --build "$asan" --parallel "$(nproc)"
+      export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:print_stacktrace=1:detect_stack_use_after_return=1
+      export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
+      (cd "$asan" && ctest --output-on-failure --parallel "$(nproc)" --timeout 1200)
+    fi
     ;;
   *)
     echo "usage: $0 [run|test]" >&2

@@ -1,8 +1,10 @@
 #include "batchrun.h"
+#include "closeonsignal.h"
 #include "indicatorstyle.h"
 #include "mainwindow.h"
 #include "translations.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
@@ -19,6 +21,9 @@ int main(int argc, char* argv[])
     Translations::Install(Translations::DesktopLanguage());
 
     TMainF window;
+    // kill, a logout, Ctrl+C or a closed terminal close the window as its
+    // close box does, instead of ending the program on the spot.
+    TCloseOnSignal closeOnSignal(&window);
 
     // For trying the window without real encoding (demonstrations, the
     // benchmark): another encoder program and a shorter pause between jobs.
@@ -34,6 +39,17 @@ int main(int argc, char* argv[])
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window.resize(QSize(1100, 720).boundedTo(screen->availableGeometry().size()));
     window.showMaximized();
+
+    // For tests of the whole program: queue these files (one path a line)
+    // and start the run once the window is up.
+    if (const QString files = qEnvironmentVariable("TESSARY_START_RUN"); !files.isEmpty()) {
+        for (const QString& path : files.split(u'\n', Qt::SkipEmptyParts))
+            window.AddToQueue(path);
+        QTimer::singleShot(0, &window, [&window] {
+            if (QAction* go = window.findChild<QAction*>(QStringLiteral("acGO")))
+                go->trigger();
+        });
+    }
 
     // For smoke tests and start-up measurements: quit once the window is up.
     if (qEnvironmentVariableIsSet("TESSARY_QUIT_AFTER_START"))

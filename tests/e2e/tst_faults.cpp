@@ -350,7 +350,13 @@ void TstFaults::thousandJobs()
     // A leak of a few kilobytes per job would show over 750 jobs.
     qInfo("resident set at job 250: %ld KiB, at job 1000: %ld KiB", rssEarly, rssLate);
     QVERIFY(rssEarly > 0 && rssLate > 0);
+#if !defined(__SANITIZE_ADDRESS__)
     QVERIFY2(rssLate - rssEarly < 3 * 1024, qPrintable(QString::number(rssLate - rssEarly)));
+#else
+    // AddressSanitizer holds freed memory back to catch late uses of it, so
+    // the resident set grows whatever the code does; its leak check at exit
+    // stands in for this figure in that build.
+#endif
 }
 
 // Tags typed at and past their 255-character limit, with quotes, "%" signs
