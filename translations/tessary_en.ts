@@ -249,6 +249,11 @@ frequencies</translation>
             <source>&amp;Указатель</source>
             <translation>&amp;Index</translation>
         </message>
+        <message>
+            <source>tessary_ru.html</source>
+            <comment>the help page of this language</comment>
+            <translation>tessary_en.html</translation>
+        </message>
     </context>
     <context>
         <name>TMainF</name>

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
@@ -44,9 +43,8 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_text->setObjectName(QStringLiteral("HelpText"));
     m_text->setOpenExternalLinks(true);
     Icons::Program(); // registers the resources that hold the document
-    // The page in the window's language, which sets the default locale.
-    QFile file(QLocale().language() == QLocale::English ? QStringLiteral(":/help/tessary_en.html")
-                                                        : QStringLiteral(":/help/tessary_ru.html"));
+    // The page of the window's language: its name comes with the catalogue.
+    QFile file(QStringLiteral(":/help/") + tr("tessary_ru.html", "the help page of this language"));
     if (file.open(QIODevice::ReadOnly))
         m_text->setHtml(QString::fromUtf8(file.readAll()));
 
