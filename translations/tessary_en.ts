@@ -2,6 +2,41 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="ru_RU">
     <context>
+        <name>CommandLine</name>
+        <message>
+            <source>Tessary — пакетная оболочка для MP3-кодировщика LAME.
+Указанные WAV-файлы добавляются в очередь; папка добавляет свои WAV-файлы, включая подпапки.</source>
+            <translation>Tessary: a batch front end for the LAME MP3 encoder.
+The given WAV files are added to the queue; a folder adds its WAV files, sub-folders included.</translation>
+        </message>
+        <message>
+            <source>WAV-файлы и папки для очереди.</source>
+            <translation>WAV files and folders to queue.</translation>
+        </message>
+        <message>
+            <source>[ФАЙЛ|ПАПКА]...</source>
+            <translation>[FILE|FOLDER]...</translation>
+        </message>
+        <message>
+            <source>Показать эту справку и выйти.</source>
+            <translation>Show this help and exit.</translation>
+        </message>
+        <message>
+            <source>Показать версию и выйти.</source>
+            <translation>Show the version and exit.</translation>
+        </message>
+        <message>
+            <source>tessary: неизвестный параметр пропущен: %1
+</source>
+            <translation>tessary: unknown option ignored: %1
+</translation>
+        </message>
+        <message>
+            <source>tessary: не файл текущего вида и не папка, пропущено: %1</source>
+            <translation>tessary: not a file of the current kind or a folder, ignored: %1</translation>
+        </message>
+    </context>
+    <context>
         <name>TAboutF</name>
         <message>
             <source>О программе</source>

@@ -1,5 +1,6 @@
 #include "batchrun.h"
 #include "closeonsignal.h"
+#include "commandline.h"
 #include "indicatorstyle.h"
 #include "mainwindow.h"
 #include "translations.h"
@@ -10,9 +11,12 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    if (int status = 0; CommandLine::HandleInfo(argc, argv, &status))
+        return status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     QApplication::setOrganizationName(QStringLiteral("Morvane"));
@@ -39,6 +43,13 @@ int main(int argc, char* argv[])
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window.resize(QSize(1100, 720).boundedTo(screen->availableGeometry().size()));
     window.showMaximized();
+
+    // tessary FILE|FOLDER...: queued as if dropped on the queue.
+    if (const QStringList sources = CommandLine::Sources(QApplication::arguments());
+        !sources.isEmpty()) {
+        for (const QString& refused : window.AddSources(sources))
+            std::fprintf(stderr, "%s\n", qPrintable(CommandLine::RefusedText(refused)));
+    }
 
     // For tests of the whole program: queue these files (one path a line)
     // and start the run once the window is up.

@@ -15,6 +15,7 @@
 #include "propdialog.h"
 #include "queuelist.h"
 #include "settingsstore.h"
+#include "sourcepaths.h"
 #include "tageditor.h"
 #include "updown.h"
 #include "windowrunview.h"
@@ -464,6 +465,16 @@ void TMainF::AddToQueue(const QString& path)
         TCompressValues::From(m_settings).StoreTo(job);
         m_tagEditor->InitNewJob(job);
     });
+}
+
+QStringList TMainF::AddSources(const QStringList& paths)
+{
+    if (m_run && m_run->IsRunning())
+        return paths;
+    const SourcePaths::Result sources = SourcePaths::Expand(paths, m_fileList->Mask());
+    for (const QString& path : sources.files)
+        AddToQueue(path);
+    return sources.refused;
 }
 
 void TMainF::AddBtnClick()

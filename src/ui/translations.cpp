@@ -2,7 +2,7 @@
 
 #include "language.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -20,14 +20,14 @@ void Install(const QString& language)
     QLocale::setDefault(QLocale(english ? QLocale::English : QLocale::Russian,
                                 english ? QLocale::UnitedStates : QLocale::Russia));
     // Owned by the application, so they stay installed until it ends.
-    auto* qt = new QTranslator(qApp);
+    auto* qt = new QTranslator(QCoreApplication::instance());
     if (qt->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(qt);
+        QCoreApplication::installTranslator(qt);
     if (english) {
-        auto* own = new QTranslator(qApp);
+        auto* own = new QTranslator(QCoreApplication::instance());
         if (own->load(QStringLiteral(":/i18n/tessary_en.qm")))
-            QApplication::installTranslator(own);
+            QCoreApplication::installTranslator(own);
     }
 }
 
