@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tessary needs (only the missing ones), builds
-# it, then starts it ("run", the default) or runs every test headless ("test").
+# it, then starts it ("run", the default), runs every test headless ("test"),
+# or builds the Debian package ("package").
 # Works as root, or as a normal user who may use sudo for the install step.
 set -euo pipefail
 
@@ -47,8 +48,14 @@ case "$what" in
       (cd "$asan" && ctest --output-on-failure --parallel "$(nproc)" --timeout 1200)
     fi
     ;;
+  package)
+    # The Debian package, tessary_<version>_<arch>.deb, in the build folder;
+    # apt install ./tessary_*.deb pulls in what it needs.
+    (cd "$build" && cpack -G DEB)
+    ls "$build"/tessary_*.deb
+    ;;
   *)
-    echo "usage: $0 [run|test]" >&2
+    echo "usage: $0 [run|test|package]" >&2
     exit 2
     ;;
 esac
