@@ -1,6 +1,8 @@
 #include "batchrun.h"
 
 #include "cmdline.h"
+#include "coverfile.h"
+#include "decoderpipe.h"
 #include "naming.h"
 #include "outputnamer.h"
 #include "paths.h"
@@ -34,10 +36,13 @@ TBatchRun::TBatchRun(TQueue& queue, const ProgramSettings& settings, IRunView& v
       m_encoder(new TEncoderProcess(this))
 {
     connect(m_encoder, &TEncoderProcess::Ended, this, &TBatchRun::OnEncoderEnded);
-    connect(m_encoder, &TEncoderProcess::PercentChanged, this, [this](int percent) {
-        if (const int line = CurrentLine(); line >= 0)
-            m_view.SetProgress(line, m_queue.Count(), percent);
-    });
+    connect(m_encoder, &TEncoderProcess::PercentChanged, this, &TBatchRun::ShowPercent);
+}
+
+void TBatchRun::ShowPercent(int percent)
+{
+    if (const int line = CurrentLine(); line >= 0)
+        m_view.SetProgress(line, m_queue.Count(), percent);
 }
 
 TBatchRun::~TBatchRun()
@@ -121,14 +126,41 @@ bool TBatchRun::StartJob(TQueueItem* job, int line)
         FinishJob(false, tr("Не удалось создать временный файл: ") + error);
         return true;
     }
-    m_encoder->Start(m_program, JobArguments(*job, mode, m_current.temp->Path()),
-                     Paths::ProgramFolder());
+    QStringList arguments = JobArguments(*job, mode, m_current.temp->Path());
+    if (mode == EncodeMode && m_settings.EmbedCoverArt && job->Id3v2()) {
+        auto cover = std::make_unique<TCoverFile>();
+        if (cover->Prepare(m_current.input)) {
+            AddCoverArt(arguments, cover->Path());
+            m_current.cover = std::move(cover);
+        }
+    }
+    QProcess* feeder = nullptr;
+    if (mode == EncodeMode && TDecoderPipe::Wanted(m_current.input)) {
+        auto* pipe = new TDecoderPipe(m_encoder);
+        QString message;
+        if (!pipe->Prepare(m_decoder, m_current.input, &message)) {
+            delete pipe;
+            FinishJob(false, message);
+            return true;
+        }
+        connect(pipe, &TDecoderPipe::PercentChanged, this, &TBatchRun::ShowPercent);
+        m_current.pipe = pipe;
+        feeder = pipe->Feeder();
+        PipeInput(arguments);
+    }
+    if (m_encoder->Start(m_program, arguments, Paths::ProgramFolder(), feeder) && feeder)
+        m_current.pipe->Start();
     m_view.SetProgress(line, m_queue.Count(), -1);
     return true;
 }
 
 void TBatchRun::OnEncoderEnded(const TEncoderProcess::Result& result)
 {
+    // A job fed by a decoder is judged once both have ended.
+    if (TDecoderPipe* pipe = m_current.pipe; pipe && pipe->Running()) {
+        pipe->WhenEnded([this, result] { OnEncoderEnded(result); });
+        return;
+    }
     QString reason;
     if (!result.started) {
         // Only a failure with a name gets a message box; the line shows every one.
@@ -146,6 +178,13 @@ void TBatchRun::OnEncoderEnded(const TEncoderProcess::Result& result)
             reason = tr("Кодировщик не создал файл назначения");
         if (!reason.isEmpty() && !result.lastMessage.isEmpty())
             reason += QStringLiteral(": ") + result.lastMessage;
+    }
+    if (m_current.pipe) {
+        // lame ends normally on a stream cut short: a decoder failure is the
+        // job's failure, and usually the cause of the encoder's too.
+        if (const QString decoder = m_current.pipe->FailureReason(!reason.isEmpty());
+            !decoder.isEmpty())
+            reason = decoder;
     }
     // The output takes its final name only now that the job is done.
     QString error;
@@ -172,6 +211,13 @@ void TBatchRun::FinishJob(bool done, const QString& reason)
     }
     m_current.job = nullptr;
     m_current.temp.reset();
+    m_current.cover.reset();
+    if (m_current.pipe) {
+        // This may run inside the decoder's own end handler.
+        m_current.pipe->Kill();
+        m_current.pipe->deleteLater();
+        m_current.pipe = nullptr;
+    }
 
     if (MoreJobsAhead()) {
         m_pauseTick = 0;

@@ -12,6 +12,8 @@
 #include <vector>
 
 class IRunView;
+class TCoverFile;
+class TDecoderPipe;
 class TOutputNamer;
 class TQueue;
 class TQueueItem;
@@ -51,6 +53,8 @@ public:
 
     // Tests and the benchmark: a fake encoder; empty looks up "lame".
     void SetEncoderProgram(const QString& path) { m_program = path; }
+    // Tests: another decoder for non-WAV sources; empty looks up "ffmpeg".
+    void SetDecoderProgram(const QString& path) { m_decoder = path; }
     // One of the six steps of the pause between jobs: 500 ms in the program.
     void SetPauseStep(std::chrono::milliseconds step) { m_pauseStep = step; }
 
@@ -83,12 +87,15 @@ private:
         QString output;
         bool replace = false; // the final name may be replaced by this job
         std::unique_ptr<TTempOutput> temp;
+        TDecoderPipe* pipe = nullptr; // a child of the encoder, which must end first
+        std::unique_ptr<TCoverFile> cover;
     };
 
     void NextPosition();
     // False when the job was skipped and the run goes straight on.
     bool StartJob(TQueueItem* job, int line);
     void OnEncoderEnded(const TEncoderProcess::Result& result);
+    void ShowPercent(int percent);
     void FinishJob(bool done, const QString& reason);
     void PauseTick();
     int LineOf(const Entry& entry) const;
@@ -102,6 +109,7 @@ private:
     TEncoderProcess* m_encoder;
 
     QString m_program;
+    QString m_decoder;
     std::chrono::milliseconds m_pauseStep{500};
 
     bool m_running = false;

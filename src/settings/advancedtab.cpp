@@ -24,6 +24,11 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     existingLabel->setObjectName(QStringLiteral("ExistingLbl"));
     existingLabel->setBuddy(m_existing);
 
+    m_allFormats = new QCheckBox(tr("Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack"));
+    m_allFormats->setObjectName(QStringLiteral("SourceFormatsCB"));
+    m_cover = new QCheckBox(tr("Вставлять обложку"));
+    m_cover->setObjectName(QStringLiteral("CoverArtCB"));
+
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(existingLabel, m_existing);
@@ -33,6 +38,8 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     rows->setSpacing(8);
     rows->addWidget(m_showOutput);
     rows->addLayout(form);
+    rows->addWidget(m_allFormats);
+    rows->addWidget(m_cover);
     rows->addStretch(1);
 }
 
@@ -40,6 +47,8 @@ void TAdvancedTab::Load(const ProgramSettings& settings)
 {
     m_showOutput->setChecked(settings.ShowOutputNames);
     m_existing->setCurrentIndex(int(settings.ExistingOutput));
+    m_allFormats->setChecked(settings.AllSourceFormats);
+    m_cover->setChecked(settings.EmbedCoverArt);
 }
 
 void TAdvancedTab::Store(ProgramSettings& settings) const
@@ -47,4 +56,6 @@ void TAdvancedTab::Store(ProgramSettings& settings) const
     settings.ShowOutputNames = m_showOutput->isChecked();
     const int index = m_existing->currentIndex();
     settings.ExistingOutput = index >= 0 ? TExistingOutput(index) : TExistingOutput::Ask;
+    settings.AllSourceFormats = m_allFormats->isChecked();
+    settings.EmbedCoverArt = m_cover->isChecked();
 }

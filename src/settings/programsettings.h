@@ -36,6 +36,10 @@ struct ProgramSettings
     // Optional values, stored after the 21 of the original format.
     bool ShowOutputNames = true;
     TExistingOutput ExistingOutput = TExistingOutput::Ask;
+    // "Source formats": 0 WAV only, 1 every kind the decoder takes.
+    bool AllSourceFormats = false;
+    // "Embed cover art": jobs with an ID3v2 tag get the source's picture.
+    bool EmbedCoverArt = false;
 
     // The user's music folder, else the home folder, ending in "/".
     static QString DefaultTargetDirectory();

@@ -101,6 +101,10 @@ void LoadSettings(ProgramSettings& settings,
     if (const auto existing = ReadDword(k, QStringLiteral("Existing output"));
         existing && *existing <= quint32(TExistingOutput::KeepBoth))
         s.ExistingOutput = TExistingOutput(*existing);
+    if (const auto formats = ReadDword(k, QStringLiteral("Source formats")); formats && *formats <= 1)
+        s.AllSourceFormats = *formats == 1;
+    if (const auto cover = ReadDword(k, QStringLiteral("Embed cover art")))
+        s.EmbedCoverArt = *cover != 0;
     key->Close();
 
     if (!ok) {
@@ -148,6 +152,8 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
         {QStringLiteral("Folder"), TRegValue::String(folder)},
         {QStringLiteral("Show output names"), flag(settings.ShowOutputNames)},
         {QStringLiteral("Existing output"), dword(quint32(settings.ExistingOutput))},
+        {QStringLiteral("Source formats"), flag(settings.AllSourceFormats)},
+        {QStringLiteral("Embed cover art"), flag(settings.EmbedCoverArt)},
     };
 
     const auto fail = [&onError](const QString& name) {

@@ -2,7 +2,9 @@
 
 #include "aboutdialog.h"
 #include "compressvalues.h"
+#include "decoderpipe.h"
 #include "emptyhint.h"
+#include "filedrop.h"
 #include "batchrun.h"
 #include "foldertree.h"
 #include "helpwindow.h"
@@ -15,6 +17,7 @@
 #include "propdialog.h"
 #include "queuelist.h"
 #include "settingsstore.h"
+#include "sourcetags.h"
 #include "sourcepaths.h"
 #include "tageditor.h"
 #include "updown.h"
@@ -24,7 +27,9 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -80,6 +85,16 @@ QLabel* NamedLabel(const QString& objectName, const QString& text, QWidget* pare
     return label;
 }
 
+// Whether folder holds sources that only the "Source formats" setting lists.
+bool FolderHasOtherSources(const QString& folder)
+{
+    QStringList filters = TDecoderPipe::SourceMask().split(u';');
+    filters.removeAll(QStringLiteral("*.wav"));
+    QDirIterator::IteratorFlags none;
+    QDirIterator it(folder, filters, QDir::Files | QDir::Readable, none);
+    return it.hasNext();
+}
+
 } // namespace
 
 TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
@@ -127,14 +142,33 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
                                     static_cast<QAbstractItemView*>(m_queueList)})
         ListKeys::MarkFocus(view);
     TEmptyHint::Install(m_fileList, [this] {
-        return !QFileInfo(m_fileList->Directory()).isDir()
-                   ? tr("Выберите папку в дереве слева")
-                   : tr("В этой папке нет файлов ") + m_fileList->Mask();
+        if (!QFileInfo(m_fileList->Directory()).isDir())
+            return tr("Выберите папку в дереве слева");
+        if (CurrentMode() != DecodeMode && !m_settings.AllSourceFormats
+            && FolderHasOtherSources(m_fileList->Directory()))
+            return tr("Здесь есть файлы FLAC, Ogg, Opus и других форматов. Чтобы сжимать их, "
+                      "включите «Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack» "
+                      "в «Опции → Параметры → Дополнительно».");
+        return tr("В этой папке нет файлов ") + m_fileList->Mask();
     });
     TEmptyHint::Install(m_queueList, [] {
         return tr("Очередь пуста. Выберите файлы вверху и нажмите «Добавить» "
                               "или дважды щёлкните файл.");
     });
+
+    // Files and folders from a file manager: onto the queue they are added
+    // as the command line adds them; onto the tree, the folder is shown.
+    TFileDrop::Install(
+        m_queueList, [this] { return !(m_run && m_run->IsRunning()); },
+        [this](const QStringList& paths) { AddSources(paths); });
+    TFileDrop::Install(
+        m_tree, [] { return true; },
+        [this](const QStringList& paths) {
+            const QFileInfo first(paths.front());
+            const QString folder = first.isDir() ? first.absoluteFilePath() : first.absolutePath();
+            if (m_tree->MoveTo(folder))
+                shDirsClick();
+        });
 
     PickFile = [](QWidget* p, const QString& title, const QString& dir, const QString& filter) {
         return QFileDialog::getOpenFileName(p, title, dir, filter);
@@ -461,9 +495,15 @@ void TMainF::AddToQueue(const QString& path)
             m_fileList->ReadDirectory();
         return;
     }
-    m_queueList->AddToQueue(path, [this](TQueueItem& job) {
+    // Source tags come with the other source kinds: with "Source formats" at
+    // 0 a new job is made exactly as before. Decoding mode reads MP3 files,
+    // which have no use for them.
+    const TSourceTags tags = CurrentMode() != DecodeMode && m_settings.AllSourceFormats
+                                 ? TSourceTags::Read(path)
+                                 : TSourceTags();
+    m_queueList->AddToQueue(path, [this, &tags](TQueueItem& job) {
         TCompressValues::From(m_settings).StoreTo(job);
-        m_tagEditor->InitNewJob(job);
+        m_tagEditor->InitNewJob(job, &tags);
     });
 }
 
@@ -499,9 +539,11 @@ void TMainF::N4Click()
     if (m_run && m_run->IsRunning())
         return;
     // "Все файлы" is "*" rather than "*.*": Linux names need no extension.
-    const QString filter = CurrentMode() == DecodeMode
-                               ? tr("MPEG аудио-файлы (*.mp?);;Все файлы (*)")
-                               : tr("WAV-файлы (*.wav);;Все файлы (*)");
+    QString filter = CurrentMode() == DecodeMode ? tr("MPEG аудио-файлы (*.mp?);;Все файлы (*)")
+                                                 : tr("WAV-файлы (*.wav);;Все файлы (*)");
+    if (CurrentMode() != DecodeMode && m_settings.AllSourceFormats)
+        filter = tr("Аудиофайлы") + QStringLiteral(" (")
+                 + TDecoderPipe::SourceMask().replace(u';', u' ') + QStringLiteral(");;") + filter;
     const QString path = PickFile(this, tr("Добавление файла в очередь..."),
                                   m_fileList->Directory(), filter);
     if (!path.isEmpty())
@@ -564,6 +606,10 @@ void TMainF::CancelBtnClick()
 void TMainF::N7Click()
 {
     TPrefF::Run(m_settings, m_queue, this);
+    // "Source formats" may have changed the encoding mode's mask.
+    if (CurrentMode() != DecodeMode && m_fileList->Mask() != EncodeMask()) {
+        ModeRGClick(CurrentMode());
+    }
     m_preview->MarkDirty();
 }
 
@@ -580,9 +626,14 @@ void TMainF::N8Click()
     about.exec();
 }
 
+QString TMainF::EncodeMask() const
+{
+    return m_settings.AllSourceFormats ? TDecoderPipe::SourceMask() : QStringLiteral("*.wav");
+}
+
 void TMainF::ModeRGClick(int index)
 {
-    const QString mask = index == DecodeMode ? QStringLiteral("*.mp?") : QStringLiteral("*.wav");
+    const QString mask = index == DecodeMode ? QStringLiteral("*.mp?") : EncodeMask();
     m_fileList->SetMask(mask);
     m_fileList->update();
     m_label2->setText(tr("Файлы: ") + mask);

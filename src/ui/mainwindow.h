@@ -76,6 +76,8 @@ private:
     // from destruction, whichever comes first.
     void FormDestroy(QWidget* messageParent);
     void SetRunning(bool running);
+    // The encoding mode's file mask: "*.wav", or every kind the decoder takes.
+    QString EncodeMask() const;
 
     void AddBtnClick();
     void FileListDblClick();
