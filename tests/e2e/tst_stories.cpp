@@ -51,7 +51,7 @@ const QStringList SettingNames = {
     "Non-original bit", "Target directory", "Output file name format",
     "Output artist folder format", "Output album folder format", "Create sub folders",
     "Delete after process", "Delete from queue", "Folder", "Show output names",
-    "Existing output"};
+    "Existing output", "Source formats", "Embed cover art"};
 
 } // namespace
 

@@ -57,6 +57,8 @@ ProgramSettings Stored()
     s.DeleteFromQueue = false;
     s.ShowOutputNames = false;
     s.ExistingOutput = TExistingOutput::KeepBoth;
+    s.AllSourceFormats = true;
+    s.EmbedCoverArt = true;
     return s;
 }
 
@@ -89,6 +91,8 @@ Lines StoredLines()
         {"Folder", "\"/srv/music/\""},
         {"Show output names", "dword:00000000"},
         {"Existing output", "dword:00000003"},
+        {"Source formats", "dword:00000001"},
+        {"Embed cover art", "dword:00000001"},
     };
 }
 
@@ -120,10 +124,14 @@ Lines Without(Lines lines, const QByteArray& name)
     return lines;
 }
 
-// The same file as written before the two optional values existed.
+// The same file as written before the optional values existed.
 Lines EarlierLines()
 {
-    return Without(Without(StoredLines(), "Show output names"), "Existing output");
+    Lines lines = StoredLines();
+    for (const char* name : {"Show output names", "Existing output", "Source formats",
+                             "Embed cover art"})
+        lines = Without(lines, name);
+    return lines;
 }
 
 // An expandable string as regedit writes it: UTF-16LE bytes with the
@@ -266,12 +274,22 @@ void TstSettings::load_data()
     const ProgramSettings earlier = Changed([](ProgramSettings& s) {
         s.ShowOutputNames = true;
         s.ExistingOutput = TExistingOutput::Ask;
+        s.AllSourceFormats = false;
+        s.EmbedCoverArt = false;
     });
     loads("earlier format without the optional values", Compose(EarlierLines()), earlier);
+    loads("source formats out of range", Compose(With(stored, "Source formats", "dword:00000002")),
+          Changed([](ProgramSettings& s) { s.AllSourceFormats = false; }));
+    loads("cover art as text", Compose(With(stored, "Embed cover art", "\"1\"")),
+          Changed([](ProgramSettings& s) { s.EmbedCoverArt = false; }));
     loads("optional values in front, other case",
           Compose(Lines{{"show OUTPUT names", "dword:00000000"}, {"Existing Output", "dword:00000002"}}
                   + EarlierLines()),
-          Changed([](ProgramSettings& s) { s.ExistingOutput = TExistingOutput::Skip; }));
+          Changed([](ProgramSettings& s) {
+              s.ExistingOutput = TExistingOutput::Skip;
+              s.AllSourceFormats = false;
+              s.EmbedCoverArt = false;
+          }));
     loads("show output names as text", Compose(With(stored, "Show output names", "\"0\"")),
           Changed([](ProgramSettings& s) { s.ShowOutputNames = true; }));
     loads("show output names 2 is true", Compose(With(stored, "Show output names", "dword:00000002")),
