@@ -40,6 +40,7 @@ struct Tags
 inline bool Make(const QString& path, const QString& kind, const Tags& tags,
                  double seconds = 2.0, int rate = 44100, int bits = 16)
 {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     const QString wav = path + QStringLiteral(".src.wav");
     const QString codec = bits == 24 ? QStringLiteral("pcm_s24le") : QStringLiteral("pcm_s16le");
     if (!Run(QStringLiteral("ffmpeg"),
