@@ -4,6 +4,7 @@
 
 #include "cmdline.h"
 #include "decoderpipe.h"
+#include "encoder.h"
 #include "genres.h"
 #include "sourcefixture.h"
 #include "sourcetags.h"
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void damagedTagsReadAsNone();
     void audioFacts();
     void coverArt();
+    void pipeReportsProgressAndFailure();
 
 private:
     QString Path(const QString& name) const { return m_dir.filePath(name); }
@@ -197,6 +199,50 @@ void TstDecoderPipe::coverArt()
     QCOMPARE(art.data, png);
     QCOMPARE(art.suffix, QStringLiteral("png"));
     QVERIFY(art.file.isEmpty());
+}
+
+// The pipe itself, with a reader that swallows the stream in place of lame:
+// the percent climbs to 100 for a whole source, and a damaged one ends
+// failed with ffmpeg's own words.
+void TstDecoderPipe::pipeReportsProgressAndFailure()
+{
+    const QString flac = Path(QStringLiteral("long.flac"));
+    QVERIFY(SourceFixture::Make(flac, QStringLiteral("flac"), {}, 20.0));
+    QByteArray bytes = TestUtil::ReadFile(flac);
+    for (qsizetype i = bytes.size() / 2; i < bytes.size() / 2 + 200; ++i)
+        bytes[i] = 'X';
+    const QString bad = Path(QStringLiteral("bad.flac"));
+    QVERIFY(TestUtil::WriteFile(bad, bytes));
+
+    for (const QString& source : {flac, bad}) {
+        TEncoderProcess reader;
+        auto* pipe = new TDecoderPipe(&reader);
+        QSignalSpy percents(pipe, &TDecoderPipe::PercentChanged);
+        QVERIFY(pipe->Prepare(QString(), source, nullptr));
+        QSignalSpy ended(&reader, &TEncoderProcess::Ended);
+        QVERIFY(reader.Start(QStringLiteral("/bin/sh"), {"-c", "cat > /dev/null"}, m_dir.path(),
+                             pipe->Feeder()));
+        pipe->Start();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 30000);
+        bool decoderEnded = false;
+        pipe->WhenEnded([&decoderEnded] { decoderEnded = true; });
+        QTRY_VERIFY(decoderEnded);
+        if (source == flac) {
+            QVERIFY(!pipe->Outcome().failed);
+            QVERIFY(pipe->FailureReason(false).isEmpty());
+            QVERIFY(!percents.isEmpty());
+            QCOMPARE(percents.last().at(0).toInt(), 100);
+        } else {
+            QVERIFY(pipe->Outcome().failed);
+            const QString reason = pipe->FailureReason(false);
+            QVERIFY2(reason.startsWith(QStringLiteral("Ошибка декодера: flac: ")), qPrintable(reason));
+            QVERIFY2(!reason.contains(QStringLiteral("0x")), qPrintable(reason));
+        }
+    }
+    QString missing;
+    TDecoderPipe pipe;
+    QVERIFY(!pipe.Prepare(Path(QStringLiteral("no-ffmpeg")), flac, &missing));
+    QCOMPARE(missing, QStringLiteral("Не найден декодер ffmpeg"));
 }
 
 QTEST_GUILESS_MAIN(TstDecoderPipe)
