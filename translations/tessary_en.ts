@@ -87,6 +87,14 @@ Kazan, Russia, 2026</translation>
             <source>Если файл уже существует:</source>
             <translation>If the file already exists:</translation>
         </message>
+        <message>
+            <source>Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack</source>
+            <translation>Also encode FLAC, Ogg, Opus, AIFF, M4A, WavPack</translation>
+        </message>
+        <message>
+            <source>Вставлять обложку</source>
+            <translation>Embed cover art</translation>
+        </message>
     </context>
     <context>
         <name>TBatchRun</name>
@@ -145,6 +153,25 @@ Kazan, Russia, 2026</translation>
         <message>
             <source>Пропущено: файл уже существует</source>
             <translation>Skipped: the file already exists</translation>
+        </message>
+    </context>
+    <context>
+        <name>TDecoderPipe</name>
+        <message>
+            <source>Не найден декодер ffmpeg</source>
+            <translation>The ffmpeg decoder was not found</translation>
+        </message>
+        <message>
+            <source>Ошибка декодера: </source>
+            <translation>Decoder error: </translation>
+        </message>
+        <message>
+            <source>Декодер завершился аварийно</source>
+            <translation>The decoder crashed</translation>
+        </message>
+        <message>
+            <source>Код завершения декодера </source>
+            <translation>Decoder exit code </translation>
         </message>
     </context>
     <context>
@@ -415,6 +442,14 @@ frequencies</translation>
         <message>
             <source>Файлы: </source>
             <translation>Files: </translation>
+        </message>
+        <message>
+            <source>Здесь есть файлы FLAC, Ogg, Opus и других форматов. Чтобы сжимать их, включите «Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack» в «Опции → Параметры → Дополнительно».</source>
+            <translation>This folder holds FLAC, Ogg, Opus or other files. To encode them, turn on “Also encode FLAC, Ogg, Opus, AIFF, M4A, WavPack” under Options → Preferences → Advanced.</translation>
+        </message>
+        <message>
+            <source>Аудиофайлы</source>
+            <translation>Audio files</translation>
         </message>
     </context>
     <context>
