@@ -6,7 +6,8 @@
 #   - the batch run's own cost per job (bench_run);
 #   - reading a large folder into the file list (bench_filelist);
 #   - the plan of outputs for 1,000 and 20,000 jobs and one title keystroke
-#     with 1,000 jobs queued (bench_plan).
+#     with 1,000 jobs queued (bench_plan);
+#   - FLAC -> MP3 through the ffmpeg pipe against WAV -> MP3 (bench_sources).
 #
 #   bench/figures.sh [build-folder]     (default: build-figures next to bench/)
 #
@@ -24,7 +25,7 @@ memory_target_kib=$((80 * 1024))
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" --target bench_startup bench_run bench_filelist bench_plan >/dev/null
+cmake --build "$build" --target bench_startup bench_run bench_filelist bench_plan bench_sources >/dev/null
 
 startup="$build/bench/startup/bench_startup"
 tmp=$(mktemp -d)
@@ -111,3 +112,6 @@ QT_QPA_PLATFORM=offscreen "$build/bench/filelist/bench_filelist"
 echo
 echo "== Plan of outputs (bench_plan)"
 QT_QPA_PLATFORM=offscreen "$build/bench/plan/bench_plan" 2>/dev/null
+echo
+echo "== FLAC against WAV (bench_sources)"
+"$build/bench/sources/bench_sources"
