@@ -6,6 +6,7 @@
 
 #include "batchrun.h"
 #include "e2etest.h"
+#include "emptyhint.h"
 #include "encoder.h"
 #include "foldertree.h"
 #include "id3read.h"
@@ -340,6 +341,23 @@ void TstSources::defaultListsOnlyWav()
     QVERIFY(SourceFixture::Make(wav, QStringLiteral("wav"), {"Title", "", "", "", "", "", ""}, 0.2));
     StartWindow(false);
     QCOMPARE(Child<QLabel>("Label2")->text(), QStringLiteral("Файлы: *.wav"));
+
+    // A folder with only other kinds points to the setting; a folder with
+    // nothing at all says so, as before.
+    const QString other = Work(QStringLiteral("other"));
+    QVERIFY(SourceFixture::Make(other + QStringLiteral("/x.opus"), QStringLiteral("opus"), {}, 0.2));
+    auto* list = Child<TNewFileListBox>("FileList");
+    DropOn(Child<TFolderTree>("shDirs")->viewport(), {other});
+    QTRY_COMPARE(list->Directory(), other + u'/');
+    auto* hint = list->findChild<TEmptyHint*>();
+    QVERIFY(hint);
+    QCOMPARE(list->Count(), 0);
+    QVERIFY2(hint->Text().contains(QStringLiteral("«Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack»")),
+             qPrintable(hint->Text()));
+    DropOn(Child<TFolderTree>("shDirs")->viewport(), {Target()});
+    QTRY_COMPARE(list->Directory(), Target() + u'/');
+    QCOMPARE(hint->Text(), QStringLiteral("В этой папке нет файлов *.wav"));
+
     QCOMPARE(m_window->AddSources({flac, wav}), QStringList{flac});
     // With the setting off a job is made as before: no tags from the source.
     const TQueueItem* job = m_window->Queue().Items(0);
