@@ -126,6 +126,12 @@ void TstPrefDialog::window()
         items << existing->itemText(i);
     QCOMPARE(items, (QStringList{"Спрашивать", "Перезаписывать", "Пропускать", "Сохранять оба"}));
     QCOMPARE(existing->currentIndex(), int(TExistingOutput::Skip));
+    auto* formats = Find<QCheckBox>(&dialog, "SourceFormatsCB");
+    QCOMPARE(formats->text(), QStringLiteral("Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack"));
+    QVERIFY(!formats->isChecked());
+    auto* cover = Find<QCheckBox>(&dialog, "CoverArtCB");
+    QCOMPARE(cover->text(), QStringLiteral("Вставлять обложку"));
+    QVERIFY(!cover->isChecked());
 
     QCOMPARE(Find<QLineEdit>(&dialog, "TargetEd")->text(), s.TargetDirectory);
     QCOMPARE(Pattern(dialog, "FormatEd")->currentText(), s.FileNameFormat);
@@ -167,6 +173,8 @@ void TstPrefDialog::cancelChangesNothing()
     ClickRadio(Find<QRadioButton>(&dialog, "BitrateRG_2"));
     Find<QCheckBox>(&dialog, "ShowOutputCB")->click();
     Find<QComboBox>(&dialog, "ExistingCBx")->setCurrentIndex(1);
+    Find<QCheckBox>(&dialog, "SourceFormatsCB")->click();
+    Find<QCheckBox>(&dialog, "CoverArtCB")->click();
 
     if (how == QLatin1String("button"))
         Find<QPushButton>(&dialog, "CancelBtn")->click();
@@ -225,6 +233,8 @@ void TstPrefDialog::okStoresEveryControl()
     Find<QCheckBox>(&dialog, "NonOriginalCB")->click();
     Find<QCheckBox>(&dialog, "ShowOutputCB")->click();
     Find<QComboBox>(&dialog, "ExistingCBx")->setCurrentIndex(3);
+    Find<QCheckBox>(&dialog, "SourceFormatsCB")->click();
+    Find<QCheckBox>(&dialog, "CoverArtCB")->click();
     Find<QPushButton>(&dialog, "OkBtn")->click();
 
     ProgramSettings expected = StoredSettings();
@@ -240,6 +250,8 @@ void TstPrefDialog::okStoresEveryControl()
     expected.NonOriginal = true;
     expected.ShowOutputNames = true;
     expected.ExistingOutput = TExistingOutput::KeepBoth;
+    expected.AllSourceFormats = true;
+    expected.EmbedCoverArt = true;
     QCOMPARE(TCompressValues::From(s), TCompressValues::From(expected));
     QVERIFY(s == expected);
 }

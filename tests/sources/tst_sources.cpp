@@ -12,10 +12,12 @@
 #include "id3read.h"
 #include "mainwindow.h"
 #include "newfilelistbox.h"
+#include "prefdialog.h"
 #include "queuelist.h"
 #include "settingsstore.h"
 #include "sourcefixture.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMimeData>
@@ -363,6 +365,20 @@ void TstSources::defaultListsOnlyWav()
     const TQueueItem* job = m_window->Queue().Items(0);
     QVERIFY(job->Title().isEmpty());
     QVERIFY(!job->Id3v1() && !job->Id3v2());
+
+    // Switched on in the preferences, the list shows the other kinds at once.
+    DropOn(Child<TFolderTree>("shDirs")->viewport(), {other});
+    QTRY_COMPARE(list->Directory(), other + u'/');
+    E2E::TModalAnswer<TPrefF> answer([](TPrefF* dialog) {
+        Find<QCheckBox>(dialog, QStringLiteral("SourceFormatsCB"))->click();
+        Find<QAbstractButton>(dialog, QStringLiteral("OkBtn"))->click();
+    });
+    Child<QAction>("N7")->trigger();
+    QVERIFY(answer.Answered());
+    QVERIFY(m_window->Settings().AllSourceFormats);
+    QCOMPARE(Child<QLabel>("Label2")->text(),
+             QStringLiteral("Файлы: *.wav;*.flac;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.m4a;*.wv"));
+    QTRY_COMPARE(list->Count(), 1);
 }
 
 #include "tst_sources.moc"
