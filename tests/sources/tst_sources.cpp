@@ -379,6 +379,16 @@ void TstSources::defaultListsOnlyWav()
     QCOMPARE(Child<QLabel>("Label2")->text(),
              QStringLiteral("Файлы: *.wav;*.flac;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.m4a;*.wv"));
     QTRY_COMPARE(list->Count(), 1);
+
+    // The add-file dialog offers the same kinds first.
+    QString filter;
+    m_window->PickFile = [&filter](QWidget*, const QString&, const QString&, const QString& f) {
+        filter = f;
+        return QString();
+    };
+    Child<QAction>("N4")->trigger();
+    QCOMPARE(filter, QStringLiteral("Аудиофайлы (*.wav *.flac *.ogg *.oga *.opus *.aif *.aiff *.m4a *.wv)"
+                                    ";;WAV-файлы (*.wav);;Все файлы (*)"));
 }
 
 #include "tst_sources.moc"
