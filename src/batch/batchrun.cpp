@@ -157,10 +157,14 @@ bool TBatchRun::StartJob(TQueueItem* job, int line)
 void TBatchRun::OnEncoderEnded(const TEncoderProcess::Result& result)
 {
     // A job fed by a decoder is judged once both have ended.
-    if (TDecoderPipe* pipe = m_current.pipe; pipe && pipe->Running()) {
-        pipe->WhenEnded([this, result] { OnEncoderEnded(result); });
-        return;
-    }
+    if (TDecoderPipe* pipe = m_current.pipe; pipe && pipe->Running())
+        pipe->WhenEnded([this, result] { JudgeJob(result, true); });
+    else
+        JudgeJob(result, false);
+}
+
+void TBatchRun::JudgeJob(const TEncoderProcess::Result& result, bool decoderOutlived)
+{
     QString reason;
     if (!result.started) {
         // Only a failure with a name gets a message box; the line shows every one.
@@ -182,7 +186,8 @@ void TBatchRun::OnEncoderEnded(const TEncoderProcess::Result& result)
     if (m_current.pipe) {
         // lame ends normally on a stream cut short: a decoder failure is the
         // job's failure, and usually the cause of the encoder's too.
-        if (const QString decoder = m_current.pipe->FailureReason(!reason.isEmpty());
+        if (const QString decoder =
+                m_current.pipe->FailureReason(!reason.isEmpty() && decoderOutlived);
             !decoder.isEmpty())
             reason = decoder;
     }

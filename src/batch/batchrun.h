@@ -95,6 +95,8 @@ private:
     // False when the job was skipped and the run goes straight on.
     bool StartJob(TQueueItem* job, int line);
     void OnEncoderEnded(const TEncoderProcess::Result& result);
+    // decoderOutlived: a decoder fed the job and ended after the encoder.
+    void JudgeJob(const TEncoderProcess::Result& result, bool decoderOutlived);
     void ShowPercent(int percent);
     void FinishJob(bool done, const QString& reason);
     void PauseTick();

@@ -144,15 +144,12 @@ void TDecoderPipe::WhenEnded(std::function<void()> done, int graceMs)
     });
 }
 
-QString TDecoderPipe::FailureReason(bool encoderFailed) const
+QString TDecoderPipe::FailureReason(bool encoderFailedFirst) const
 {
-    if (!m_result.failed)
+    if (!m_result.failed || encoderFailedFirst)
         return QString();
     if (m_result.message == MissingText())
         return m_result.message;
-    if (encoderFailed && (m_result.message.contains(QLatin1String("Broken pipe"))
-                          || m_result.message.contains(QLatin1String("Error writing"))))
-        return QString();
     return tr("Ошибка декодера: ") + m_result.message;
 }
 

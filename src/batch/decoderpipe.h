@@ -53,9 +53,9 @@ public:
     bool Running() const { return m_started && !m_ended; }
     const Result& Outcome() const { return m_result; }
     // The job's failure text when the decoder failed, else empty. When the
-    // encoder failed as well and the decoder only lost its reader (a broken
-    // pipe), the encoder's reason stands and this is empty.
-    QString FailureReason(bool encoderFailed) const;
+    // encoder failed while the decoder was still running, the decoder only
+    // lost its reader: the encoder's reason stands and this is empty.
+    QString FailureReason(bool encoderFailedFirst) const;
     // Runs done once the decoder has ended: at once (from the event loop)
     // when it has already, else when it does. A decoder still running
     // graceMs after this call is killed: its reader is gone.

@@ -239,6 +239,25 @@ void TstDecoderPipe::pipeReportsProgressAndFailure()
             QVERIFY2(!reason.contains(QStringLiteral("0x")), qPrintable(reason));
         }
     }
+    // An encoder that gives up at once: the decoder loses its reader and
+    // ends soon, well before its grace runs out, and takes no blame.
+    {
+        TEncoderProcess reader;
+        auto* pipe = new TDecoderPipe(&reader);
+        QVERIFY(pipe->Prepare(QString(), flac, nullptr));
+        QSignalSpy ended(&reader, &TEncoderProcess::Ended);
+        QVERIFY(reader.Start(QStringLiteral("/bin/sh"), {"-c", "exit 3"}, m_dir.path(),
+                             pipe->Feeder()));
+        pipe->Start();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 30000);
+        QElapsedTimer clock;
+        clock.start();
+        bool decoderEnded = false;
+        pipe->WhenEnded([&decoderEnded] { decoderEnded = true; }, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(decoderEnded, 30000);
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(pipe->FailureReason(true).isEmpty());
+    }
     QString missing;
     TDecoderPipe pipe;
     QVERIFY(!pipe.Prepare(Path(QStringLiteral("no-ffmpeg")), flac, &missing));
