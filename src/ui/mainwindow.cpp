@@ -27,9 +27,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileDialog>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -85,16 +83,6 @@ QLabel* NamedLabel(const QString& objectName, const QString& text, QWidget* pare
     return label;
 }
 
-// Whether folder holds sources that only the "Source formats" setting lists.
-bool FolderHasOtherSources(const QString& folder)
-{
-    QStringList filters = TDecoderPipe::SourceMask().split(u';');
-    filters.removeAll(QStringLiteral("*.wav"));
-    QDirIterator::IteratorFlags none;
-    QDirIterator it(folder, filters, QDir::Files | QDir::Readable, none);
-    return it.hasNext();
-}
-
 } // namespace
 
 TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
@@ -145,7 +133,7 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
         if (!QFileInfo(m_fileList->Directory()).isDir())
             return tr("Выберите папку в дереве слева");
         if (CurrentMode() != DecodeMode && !m_settings.AllSourceFormats
-            && FolderHasOtherSources(m_fileList->Directory()))
+            && SourcePaths::HasOtherSources(m_fileList->Directory()))
             return tr("Здесь есть файлы FLAC, Ogg, Opus и других форматов. Чтобы сжимать их, "
                       "включите «Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack» "
                       "в «Опции → Параметры → Дополнительно».");
@@ -538,12 +526,8 @@ void TMainF::N4Click()
 {
     if (m_run && m_run->IsRunning())
         return;
-    // "Все файлы" is "*" rather than "*.*": Linux names need no extension.
-    QString filter = CurrentMode() == DecodeMode ? tr("MPEG аудио-файлы (*.mp?);;Все файлы (*)")
-                                                 : tr("WAV-файлы (*.wav);;Все файлы (*)");
-    if (CurrentMode() != DecodeMode && m_settings.AllSourceFormats)
-        filter = tr("Аудиофайлы") + QStringLiteral(" (")
-                 + TDecoderPipe::SourceMask().replace(u';', u' ') + QStringLiteral(");;") + filter;
+    const QString filter =
+        SourcePaths::OpenFilter(CurrentMode() == DecodeMode, m_settings.AllSourceFormats);
     const QString path = PickFile(this, tr("Добавление файла в очередь..."),
                                   m_fileList->Directory(), filter);
     if (!path.isEmpty())
