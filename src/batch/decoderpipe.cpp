@@ -54,6 +54,8 @@ QStringList TDecoderPipe::Arguments(const QString& input, int bitsPerSample, int
                      QStringLiteral("-loglevel"), QStringLiteral("error"),
                      QStringLiteral("-xerror"), QStringLiteral("-nostats"),
                      QStringLiteral("-progress"), QStringLiteral("pipe:2"),
+                     // One decoding thread: lame needs the other core.
+                     QStringLiteral("-threads"), QStringLiteral("1"),
                      QStringLiteral("-i"),
                      QStringLiteral("file:") + QFileInfo(input).absoluteFilePath(),
                      QStringLiteral("-map"), QStringLiteral("0:a:0"),
