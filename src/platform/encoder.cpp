@@ -167,6 +167,11 @@ TEncoderProcess::TEncoderProcess(QObject* parent) : QObject(parent)
             Qt::QueuedConnection);
     connect(&m_process, &QProcess::errorOccurred, this, &TEncoderProcess::OnError,
             Qt::QueuedConnection);
+    m_killTimer.setSingleShot(true);
+    connect(&m_killTimer, &QTimer::timeout, this, [this] {
+        if (m_process.state() != QProcess::NotRunning)
+            m_process.kill();
+    });
 }
 
 TEncoderProcess::~TEncoderProcess()
@@ -204,6 +209,15 @@ void TEncoderProcess::Start(const QString& program, const QStringList& arguments
     m_process.setWorkingDirectory(workingDirectory);
     m_process.setProcessEnvironment(Encoder::Environment(QProcessEnvironment::systemEnvironment()));
     m_process.start(QIODevice::ReadOnly);
+}
+
+void TEncoderProcess::Stop(std::chrono::milliseconds grace)
+{
+    // A start that failed already ends on its own; nothing runs to be stopped.
+    if (!m_active || m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    m_killTimer.start(grace);
 }
 
 void TEncoderProcess::OnReadyRead()
@@ -272,6 +286,7 @@ void TEncoderProcess::TakeLine(const QString& line)
 
 void TEncoderProcess::End(const Result& result)
 {
+    m_killTimer.stop();
     m_active = false;
     Q_EMIT Ended(result);
 }

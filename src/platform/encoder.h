@@ -5,6 +5,9 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+
+#include <chrono>
 
 // Starting the encoder on Linux: where `lame` is found, the environment it
 // gets, how a start failure is named, and what its progress output means.
@@ -65,6 +68,9 @@ public:
     void Start(const QString& program, const QStringList& arguments,
                const QString& workingDirectory);
     bool IsRunning() const { return m_active; }
+    // Asks a running encoder to end (SIGTERM) and kills it (SIGKILL) if it
+    // is still there after grace. Never waits: Ended follows as usual.
+    void Stop(std::chrono::milliseconds grace);
 
 Q_SIGNALS:
     void PercentChanged(int percent);
@@ -79,6 +85,7 @@ private:
     void End(const Result& result);
 
     QProcess m_process;
+    QTimer m_killTimer;
     bool m_active = false;
     int m_percent = -1;
     QByteArray m_pending; // bytes after the last line break

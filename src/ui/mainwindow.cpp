@@ -13,6 +13,7 @@
 #include "paths.h"
 #include "prefdialog.h"
 #include "propdialog.h"
+#include "queueadder.h"
 #include "queuelist.h"
 #include "settingsstore.h"
 #include "tageditor.h"
@@ -108,7 +109,10 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
                                                  [this] { return CurrentMode(); }, this);
     m_run = new TBatchRun(m_queue, m_settings, *m_runView, this);
     m_run->setObjectName(QStringLiteral("BatchRun"));
-    connect(m_run, &TBatchRun::Finished, this, [this] { SetRunning(false); });
+    connect(m_run, &TBatchRun::Finished, this, &TMainF::UpdateQueueActions);
+    m_adder = new TQueueAdder([this](const QString& path) { AddToQueue(path); }, this);
+    connect(m_adder, &TQueueAdder::BusyChanged, this, &TMainF::UpdateQueueActions);
+    connect(m_adder, &TQueueAdder::Progress, this, &TMainF::ShowAddProgress);
     m_preview = new TOutputPreview(m_queue, *m_queueList, m_settings,
                                    [this] { return CurrentMode(); }, this);
     m_preview->SetRun(m_run);
@@ -420,7 +424,8 @@ void TMainF::FormDestroy(QWidget* messageParent)
         return;
     m_destroyed = true;
 
-    // A run in progress ends with the window; its encoder goes with it.
+    // A run in progress ends with the window; its encoders go with it.
+    m_adder->Stop();
     m_preview->SetRun(nullptr);
     delete m_run;
     m_run = nullptr;
@@ -438,13 +443,32 @@ int TMainF::CurrentMode() const
     return id < 0 ? EncodeMode : id;
 }
 
-void TMainF::SetRunning(bool running)
+bool TMainF::QueueLocked() const
+{
+    return (m_run && m_run->IsRunning()) || (m_adder && m_adder->IsBusy());
+}
+
+void TMainF::UpdateQueueActions()
 {
     // The run keeps its own list of jobs, but the queue still must not be
-    // reshaped under it: adding, removing, reordering and a second start wait.
+    // reshaped under it: adding, removing, reordering and a second start
+    // wait, as they do while a long add is going on.
+    const bool locked = QueueLocked();
     for (QAction* a : {acAdd, acDel, acDelCompleted, acQClear, acGO, m_n4})
-        a->setEnabled(!running);
-    m_upDown->setEnabled(!running);
+        a->setEnabled(!locked);
+    m_upDown->setEnabled(!locked);
+}
+
+void TMainF::ShowAddProgress(int done, int total)
+{
+    if (done < total) {
+        if (m_statusBeforeAdd.isNull())
+            m_statusBeforeAdd = m_runView->StatusText();
+        m_runView->SetStatusText(QStringLiteral("Добавление в очередь: %1 из %2").arg(done).arg(total));
+        return;
+    }
+    m_runView->SetStatusText(m_statusBeforeAdd.isNull() ? QString() : m_statusBeforeAdd);
+    m_statusBeforeAdd = QString();
 }
 
 void TMainF::AddToQueue(const QString& path)
@@ -468,15 +492,14 @@ void TMainF::AddToQueue(const QString& path)
 
 void TMainF::AddBtnClick()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
-    for (const QString& path : m_fileList->SelectedFiles())
-        AddToQueue(path);
+    m_adder->Add(m_fileList->SelectedFiles());
 }
 
 void TMainF::FileListDblClick()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     const QString name = m_fileList->CurrentName();
     if (!name.isEmpty())
@@ -485,7 +508,7 @@ void TMainF::FileListDblClick()
 
 void TMainF::N4Click()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     // "Все файлы" is "*" rather than "*.*": Linux names need no extension.
     const QString filter = CurrentMode() == DecodeMode
@@ -499,21 +522,21 @@ void TMainF::N4Click()
 
 void TMainF::DelBtnClick()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     m_queueList->DeleteCurrent();
 }
 
 void TMainF::N15Click()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     m_queueList->DeleteProcessed();
 }
 
 void TMainF::N10Click()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     m_queueList->ClearQueue();
 }
@@ -526,7 +549,7 @@ void TMainF::N12Click()
 
 void TMainF::GoBtnClick()
 {
-    if (!m_run || m_run->IsRunning())
+    if (!m_run || QueueLocked())
         return;
     TExistingOutput answer = TExistingOutput::Ask;
     if (m_settings.ExistingOutput == TExistingOutput::Ask) {
@@ -540,8 +563,7 @@ void TMainF::GoBtnClick()
     m_run->Start(answer);
     m_preview->MarkDirty();
     // An empty queue, or one with every line ticked, may end inside Start().
-    if (m_run->IsRunning())
-        SetRunning(true);
+    UpdateQueueActions();
 }
 
 void TMainF::CancelBtnClick()
@@ -579,7 +601,7 @@ void TMainF::ModeRGClick(int index)
 
 void TMainF::UpDown1Click(bool up)
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     m_queueList->MoveCurrent(up);
 }

@@ -22,6 +22,7 @@ class TFolderTree;
 class THelpWindow;
 class TNewFileListBox;
 class TOutputPreview;
+class TQueueAdder;
 class TQueueList;
 class TTagEditor;
 class TUpDown;
@@ -41,6 +42,7 @@ public:
     TQueue& Queue() { return m_queue; }
     TBatchRun* BatchRun() const { return m_run; }
     TOutputPreview* OutputPreview() const { return m_preview; }
+    TQueueAdder* QueueAdder() const { return m_adder; }
     int CurrentMode() const;
 
     // Turns a file path into a new job and queue line; an exact path that is
@@ -71,7 +73,11 @@ private:
     // Empties the queue and saves the settings; runs once, from closing or
     // from destruction, whichever comes first.
     void FormDestroy(QWidget* messageParent);
-    void SetRunning(bool running);
+    // A run, or an add spread over several turns, is under way: the queue
+    // must not be reshaped meanwhile.
+    bool QueueLocked() const;
+    void UpdateQueueActions();
+    void ShowAddProgress(int done, int total);
 
     void AddBtnClick();
     void FileListDblClick();
@@ -121,5 +127,7 @@ private:
     std::unique_ptr<TWindowRunView> m_runView;
     TBatchRun* m_run = nullptr;
     TOutputPreview* m_preview = nullptr;
+    TQueueAdder* m_adder = nullptr;
+    QString m_statusBeforeAdd;
     QPointer<THelpWindow> m_help;
 };

@@ -63,9 +63,8 @@ TQueueItem* TQueueList::AddToQueue(const QString& path,
                                    const std::function<void(TQueueItem&)>& init)
 {
     // Linux file names are case-sensitive: only the exact path is a duplicate.
-    for (int i = 0; i < count(); ++i)
-        if (item(i)->text() == path)
-            return nullptr;
+    if (m_paths.contains(path))
+        return nullptr;
 
     TQueueItem* job = m_queue.Add();
     job->SetInputFile(path);
@@ -77,6 +76,7 @@ TQueueItem* TQueueList::AddToQueue(const QString& path,
     line->setFlags(line->flags() | Qt::ItemIsUserCheckable);
     line->setCheckState(Qt::Unchecked);
     addItem(line);
+    ++m_paths[line->text()];
     return job;
 }
 
@@ -98,6 +98,13 @@ void TQueueList::DropCurrent()
     setCurrentItem(nullptr);
 }
 
+void TQueueList::ForgetLine(const QListWidgetItem* line)
+{
+    const auto it = m_paths.find(line->text());
+    if (it != m_paths.end() && --it.value() <= 0)
+        m_paths.erase(it);
+}
+
 void TQueueList::DeleteCurrent()
 {
     const int line = CurrentLine();
@@ -105,8 +112,12 @@ void TQueueList::DeleteCurrent()
         return;
     ProgramChange guard(m_programChange);
     DropCurrent();
+    if (const TQueueItem* job = m_queue.Items(line))
+        m_progress.remove(job->Id());
     m_queue.Delete(line);
-    delete takeItem(line);
+    QListWidgetItem* gone = takeItem(line);
+    ForgetLine(gone);
+    delete gone;
     setCurrentItem(nullptr);
 }
 
@@ -114,12 +125,38 @@ void TQueueList::DeleteProcessed()
 {
     ProgramChange guard(m_programChange);
     DropCurrent();
-    for (int i = count() - 1; i >= 0; --i) {
-        if (item(i)->checkState() == Qt::Checked) {
-            delete takeItem(i);
-            m_queue.Delete(i);
+    const int lines = count();
+    std::vector<bool> remove(std::size_t(lines), false);
+    bool any = false;
+    for (int i = 0; i < lines; ++i) {
+        remove[std::size_t(i)] = item(i)->checkState() == Qt::Checked;
+        any = any || remove[std::size_t(i)];
+    }
+    if (!any) {
+        setCurrentItem(nullptr);
+        return;
+    }
+    for (int i = 0; i < lines; ++i) {
+        if (remove[std::size_t(i)])
+            m_progress.remove(m_queue.Items(i)->Id());
+    }
+    m_queue.DeleteWhere(remove);
+    // Taking lines out of the middle one by one would move the rest of the
+    // list each time; taking every line from the front costs nothing per
+    // line, and the kept ones go back in their order.
+    std::vector<QListWidgetItem*> kept;
+    kept.reserve(std::size_t(lines));
+    for (int i = 0; i < lines; ++i) {
+        QListWidgetItem* line = takeItem(0);
+        if (remove[std::size_t(i)]) {
+            ForgetLine(line);
+            delete line;
+        } else {
+            kept.push_back(line);
         }
     }
+    for (QListWidgetItem* line : kept)
+        addItem(line);
     setCurrentItem(nullptr);
 }
 
@@ -128,6 +165,8 @@ void TQueueList::ClearQueue()
     ProgramChange guard(m_programChange);
     DropCurrent();
     clear();
+    m_paths.clear();
+    m_progress.clear();
     m_queue.Clear();
 }
 
@@ -176,6 +215,24 @@ void TQueueList::SetLineSkipped(int line, const QString& reason)
         it->setIcon(Icons::Skipped());
         it->setToolTip(reason);
     }
+}
+
+void TQueueList::SetLineProgress(int line, int percent)
+{
+    const TQueueItem* job = m_queue.Items(line);
+    if (!job)
+        return;
+    if (percent < 0)
+        m_progress.remove(job->Id());
+    else
+        m_progress.insert(job->Id(), qMin(percent, 100));
+    viewport()->update(visualItemRect(item(line)));
+}
+
+int TQueueList::LineProgress(int line) const
+{
+    const TQueueItem* job = m_queue.Items(line);
+    return job ? m_progress.value(job->Id(), -1) : -1;
 }
 
 void TQueueList::SetOutputColumnVisible(bool on)

@@ -1,6 +1,7 @@
 #include "windowrunview.h"
 
 #include "queuelist.h"
+#include "runprogress.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -19,14 +20,18 @@ TWindowRunView::TWindowRunView(QStatusBar& statusBar, TQueueList& queueList,
     m_text->setTextFormat(Qt::PlainText);
     m_position = new QLabel(&statusBar);
     m_position->setObjectName(QStringLiteral("RunPosition"));
+    m_timeLeft = new QLabel(&statusBar);
+    m_timeLeft->setObjectName(QStringLiteral("RunTimeLeft"));
     m_progress = new QProgressBar(&statusBar);
     m_progress->setObjectName(QStringLiteral("RunProgress"));
     m_progress->setRange(0, 100);
     m_progress->setFixedWidth(160);
     m_progress->setMaximumHeight(statusBar.fontMetrics().height() + 4);
     statusBar.addWidget(m_text, 1);
+    statusBar.addPermanentWidget(m_timeLeft);
     statusBar.addPermanentWidget(m_position);
     statusBar.addPermanentWidget(m_progress);
+    m_timeLeft->hide();
     m_position->hide();
     m_progress->hide();
 }
@@ -35,6 +40,11 @@ void TWindowRunView::SetStatusText(const QString& text)
 {
     m_text->setText(text);
     m_text->repaint();
+}
+
+QString TWindowRunView::StatusText() const
+{
+    return m_text->text();
 }
 
 bool TWindowRunView::IsLineChecked(int line) const
@@ -91,4 +101,19 @@ void TWindowRunView::SetProgress(int position, int count, int percent)
         m_progress->setValue(qBound(0, percent, 100));
     }
     m_progress->show();
+}
+
+void TWindowRunView::SetLineProgress(int line, int percent)
+{
+    m_queueList.SetLineProgress(line, percent);
+}
+
+void TWindowRunView::SetTimeLeft(int seconds)
+{
+    if (seconds < 0) {
+        m_timeLeft->hide();
+        return;
+    }
+    m_timeLeft->setText(TRunProgress::Text(seconds));
+    m_timeLeft->show();
 }

@@ -10,8 +10,9 @@ class QStatusBar;
 class QWidget;
 class TQueueList;
 
-// Shows the batch run in the main window: status text and progress in the
-// status bar, check and failure marks on the queue lines.
+// Shows the batch run in the main window: status text, progress and time
+// left in the status bar, check and failure marks and running jobs'
+// percentages on the queue lines.
 class TWindowRunView final : public IRunView
 {
 public:
@@ -19,6 +20,7 @@ public:
                    QWidget* dialogParent);
 
     void SetStatusText(const QString& text) override;
+    QString StatusText() const;
     bool IsLineChecked(int line) const override;
     void SetLineChecked(int line, bool checked) override;
     void SetLineFailure(int line, const QString& reason) override;
@@ -27,6 +29,8 @@ public:
     void ShowError(const QString& text) override;
     int CurrentMode() const override;
     void SetProgress(int position, int count, int percent) override;
+    void SetLineProgress(int line, int percent) override;
+    void SetTimeLeft(int seconds) override;
 
 private:
     QStatusBar& m_statusBar;
@@ -35,5 +39,6 @@ private:
     QWidget* m_dialogParent;
     QLabel* m_text = nullptr;
     QLabel* m_position = nullptr;
+    QLabel* m_timeLeft = nullptr;
     QProgressBar* m_progress = nullptr;
 };
