@@ -165,7 +165,7 @@ std::optional<double> TAudioDuration::OfWav(QIODevice& device)
                 haveFact = true;
             }
         } else if (id == "data") {
-            if (!haveFormat || byteRate == 0)
+            if (!haveFormat)
                 return std::nullopt;
             // A streaming writer leaves the size at 0 or all ones; a cut
             // file holds less than it says: the file's end tells the truth.
@@ -177,6 +177,8 @@ std::optional<double> TAudioDuration::OfWav(QIODevice& device)
             const bool plain = format == 1 || format == 3 || format == 0xFFFE;
             if (!plain && haveFact && rate > 0)
                 return double(factFrames) / rate;
+            if (byteRate == 0)
+                return std::nullopt;
             return double(bytes) / byteRate;
         }
         pos = body + size + (size & 1);

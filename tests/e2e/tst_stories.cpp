@@ -51,7 +51,7 @@ const QStringList SettingNames = {
     "Non-original bit", "Target directory", "Output file name format",
     "Output artist folder format", "Output album folder format", "Create sub folders",
     "Delete after process", "Delete from queue", "Folder", "Show output names",
-    "Existing output"};
+    "Existing output", "Parallel jobs", "Pause between jobs"};
 
 } // namespace
 
@@ -254,7 +254,7 @@ void TstStories::encodingStory()
         QVERIFY(QFile::exists(folder + u'/' + name));
 
     // Quit: the settings and the open folder are written, all 21 values and
-    // the two optional ones.
+    // the optional ones.
     const ProgramSettings settings = m_window->Settings();
     QCOMPARE(settings.TargetDirectory, target);
     Child<QAction>("N6")->trigger();

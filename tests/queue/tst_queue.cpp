@@ -26,6 +26,7 @@ private Q_SLOTS:
     void reAddAfterRemoveGoesToEnd();
     void deleteProcessedKeepsOrderOfTheRest();
     void clearEmptiesBoth();
+    void lineProgressFollowsItsJob();
     void move_data();
     void move();
     void checkBoxClickNeverSetsMark_data();
@@ -186,6 +187,40 @@ void TstQueue::deleteProcessedKeepsOrderOfTheRest()
     m_list->DeleteProcessed();
     QCOMPARE(m_list->count(), 2);
     QCOMPARE(m_list->CurrentLine(), -1);
+
+    // Deleted paths can be queued again, kept ones still cannot.
+    QVERIFY(!m_list->AddToQueue(File("b.wav"), {}));
+    QVERIFY(m_list->AddToQueue(File("c.wav"), {}));
+    QCOMPARE(LineTexts(), QStringList({"b.wav", "e.wav", "c.wav"}));
+    QCOMPARE(JobFiles(), LineTexts());
+}
+
+// A running job's percent belongs to the job: it moves with its line,
+// goes with it, and is not part of the line's data (the plan of outputs
+// follows every change of that).
+void TstQueue::lineProgressFollowsItsJob()
+{
+    AddFiles({"a.wav", "b.wav", "c.wav"});
+    QSignalSpy changed(m_list->model(), &QAbstractItemModel::dataChanged);
+    m_list->SetLineProgress(1, 40);
+    m_list->SetLineProgress(2, 140);
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(m_list->LineProgress(0), -1);
+    QCOMPARE(m_list->LineProgress(1), 40);
+    QCOMPARE(m_list->LineProgress(2), 100);
+
+    m_list->item(1)->setSelected(true);
+    m_list->MoveCurrent(true);
+    QCOMPARE(m_list->LineProgress(0), 40);
+    QCOMPARE(m_list->LineProgress(1), -1);
+    m_list->SetLineProgress(2, -1);
+    QCOMPARE(m_list->LineProgress(2), -1);
+
+    m_list->SetLineChecked(0, true);
+    m_list->DeleteProcessed();
+    for (int line = 0; line < m_list->count(); ++line)
+        QCOMPARE(m_list->LineProgress(line), -1);
+    m_list->SetLineProgress(7, 10); // no such line: nothing
 }
 
 void TstQueue::clearEmptiesBoth()
