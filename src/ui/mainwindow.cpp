@@ -462,13 +462,14 @@ void TMainF::UpdateQueueActions()
 void TMainF::ShowAddProgress(int done, int total)
 {
     if (done < total) {
-        if (m_statusBeforeAdd.isNull())
+        if (!m_addShown)
             m_statusBeforeAdd = m_runView->StatusText();
+        m_addShown = true;
         m_runView->SetStatusText(QStringLiteral("Добавление в очередь: %1 из %2").arg(done).arg(total));
         return;
     }
-    m_runView->SetStatusText(m_statusBeforeAdd.isNull() ? QString() : m_statusBeforeAdd);
-    m_statusBeforeAdd = QString();
+    m_addShown = false;
+    m_runView->SetStatusText(m_statusBeforeAdd);
 }
 
 void TMainF::AddToQueue(const QString& path)

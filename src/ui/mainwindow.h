@@ -128,6 +128,7 @@ private:
     TBatchRun* m_run = nullptr;
     TOutputPreview* m_preview = nullptr;
     TQueueAdder* m_adder = nullptr;
-    QString m_statusBeforeAdd;
+    QString m_statusBeforeAdd; // shown again when a long add is over
+    bool m_addShown = false;
     QPointer<THelpWindow> m_help;
 };
