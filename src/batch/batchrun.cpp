@@ -71,11 +71,13 @@ void TBatchRun::Start(TExistingOutput answer)
     m_pauseSteps = 2 * int(qMin(m_settings.PauseBetweenJobs, ProgramSettings::MaxPauseBetweenJobs));
     m_scheduler.Reset(m_queue, m_settings.EffectiveParallelJobs());
     m_progress.Reset();
+    m_progress.Reserve(m_queue.Count());
     for (int i = 0; i < m_queue.Count(); ++i) {
         if (!m_view.IsLineChecked(i))
             m_progress.AddJob(m_queue.Items(i)->Id(), m_queue.Items(i)->InputFile());
     }
-    m_durationsRead = m_progress.ReadDurations(10ms);
+    // The sources' lengths are read by the ticks, a slice at a time.
+    m_durationsRead = false;
     m_clock.start();
     m_tick->start();
     Fill();

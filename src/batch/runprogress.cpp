@@ -16,6 +16,12 @@ void TRunProgress::Reset()
     m_runningPercent = 0;
 }
 
+void TRunProgress::Reserve(int jobs)
+{
+    m_jobs.reserve(std::size_t(qMax(0, jobs)));
+    m_order.reserve(std::size_t(qMax(0, jobs)));
+}
+
 void TRunProgress::AddJob(quint64 id, const QString& source)
 {
     if (m_jobs.emplace(id, Job{source}).second)

@@ -18,6 +18,7 @@ class TRunProgress final
 {
 public:
     void Reset();
+    void Reserve(int jobs);
     // Adds a job the run is to do; its source's length is read later.
     void AddJob(quint64 id, const QString& source);
     // Sets a job's length in seconds (what ReadDurations finds; tests set it).

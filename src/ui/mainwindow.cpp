@@ -110,14 +110,17 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
     m_run = new TBatchRun(m_queue, m_settings, *m_runView, this);
     m_run->setObjectName(QStringLiteral("BatchRun"));
     connect(m_run, &TBatchRun::Finished, this, &TMainF::UpdateQueueActions);
-    m_adder = new TQueueAdder([this](const QString& path) { AddToQueue(path); }, this);
-    connect(m_adder, &TQueueAdder::BusyChanged, this, &TMainF::UpdateQueueActions);
-    connect(m_adder, &TQueueAdder::Progress, this, &TMainF::ShowAddProgress);
     m_preview = new TOutputPreview(m_queue, *m_queueList, m_settings,
                                    [this] { return CurrentMode(); }, this);
     m_preview->SetRun(m_run);
     connect(m_tagEditor, &TTagEditor::Edited, m_preview, &TOutputPreview::MarkDirty);
     connect(m_modeGroup, &QButtonGroup::idToggled, m_preview, &TOutputPreview::MarkDirty);
+    m_adder = new TQueueAdder([this](const QString& path) { AddToQueue(path); }, this);
+    connect(m_adder, &TQueueAdder::BusyChanged, this, [this](bool busy) {
+        m_preview->SetHeld(busy);
+        UpdateQueueActions();
+    });
+    connect(m_adder, &TQueueAdder::Progress, this, &TMainF::ShowAddProgress);
 
     BuildMenus();
 

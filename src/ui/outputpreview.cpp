@@ -65,7 +65,21 @@ void TOutputPreview::MarkDirty()
     if (m_dirty)
         return;
     m_dirty = true;
-    QMetaObject::invokeMethod(this, &TOutputPreview::Recompute, Qt::QueuedConnection);
+    if (!m_held)
+        QMetaObject::invokeMethod(this, &TOutputPreview::RecomputeIfDirty, Qt::QueuedConnection);
+}
+
+void TOutputPreview::SetHeld(bool held)
+{
+    m_held = held;
+    if (!held && m_dirty)
+        QMetaObject::invokeMethod(this, &TOutputPreview::RecomputeIfDirty, Qt::QueuedConnection);
+}
+
+void TOutputPreview::RecomputeIfDirty()
+{
+    if (m_dirty && !m_held)
+        Recompute();
 }
 
 std::vector<TPlannedOutput> TOutputPreview::FreshPlan(TExistingOutput existing)

@@ -39,6 +39,6 @@ private:
     QStringList m_paths;
     qsizetype m_next = 0;
     bool m_reported = false; // a Progress was sent for this add
-    std::chrono::milliseconds m_budget{40};
+    std::chrono::milliseconds m_budget{25};
     int m_minSlice = 200;
 };
