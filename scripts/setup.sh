@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tessary needs (only the missing ones), builds
-# it, then starts it ("run", the default) or runs every test headless ("test").
+# it, then starts it ("run", the default), runs every test headless ("test"),
+# or builds the Debian package ("package").
 # Works as root, or as a normal user who may use sudo for the install step.
 set -euo pipefail
 
@@ -31,13 +32,30 @@ case "$what" in
     exec "$build/src/ui/tessary"
     ;;
   test)
-    cd "$build"
     # Widget tests draw offscreen; no display is needed.
     export QT_QPA_PLATFORM=offscreen
-    ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+    (cd "$build" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
+
+    # The same tests once more on a build under AddressSanitizer and
+    # UndefinedBehaviorSanitizer: any report fails the run. Developers may
+    # skip this pass with TESSARY_SANITIZE=0; CI always runs it.
+    if [ "${TESSARY_SANITIZE:-1}" != 0 ]; then
+      asan=${TESSARY_ASAN_BUILD_DIR:-$here/build-asan}
+      cmake -S "$here" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARY_SANITIZE=ON
+      cmake --build "$asan" --parallel "$(nproc)"
+      export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:print_stacktrace=1:detect_stack_use_after_return=1
+      export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
+      (cd "$asan" && ctest --output-on-failure --parallel "$(nproc)" --timeout 1200)
+    fi
+    ;;
+  package)
+    # The Debian package, tessary_<version>_<arch>.deb, in the build folder;
+    # apt install ./tessary_*.deb pulls in what it needs.
+    (cd "$build" && cpack -G DEB)
+    ls "$build"/tessary_*.deb
     ;;
   *)
-    echo "usage: $0 [run|test]" >&2
+    echo "usage: $0 [run|test|package]" >&2
     exit 2
     ;;
 esac

@@ -130,10 +130,10 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
         m_progress.Ended(job->Id(), false);
         return;
     }
-    m_view.SetStatusText(QStringLiteral("Обрабатывается: ") + job->InputFile());
+    m_view.SetStatusText(tr("Обрабатывается: ") + job->InputFile());
 
     if (!EnsureOutputDir(job->OutputDir())) {
-        m_haltText = QStringLiteral("Не удалось создать папку: ") + job->OutputDir();
+        m_haltText = tr("Не удалось создать папку: ") + job->OutputDir();
         m_view.SetLineFailure(line, m_haltText);
         m_progress.Ended(job->Id(), false);
         return;
@@ -259,7 +259,7 @@ void TBatchRun::PauseTick()
         return;
     }
     if (m_pauseTick % 2 == 0) {
-        m_view.SetStatusText(QStringLiteral("Ожидание отмены... ")
+        m_view.SetStatusText(tr("Ожидание отмены... ")
                              + QString::number((m_pauseSteps - m_pauseTick) / 2));
     }
     if (m_cancelRequested) {
@@ -293,9 +293,9 @@ bool TBatchRun::IsRunningJob(const TQueueItem* job) const
 QString TBatchRun::EndText() const
 {
     // The jobs that failed before an output folder failed still count.
-    const QString errors = m_failures > 0 ? QStringLiteral(". Ошибок: ") + QString::number(m_failures)
+    const QString errors = m_failures > 0 ? tr(". Ошибок: ") + QString::number(m_failures)
                                           : QString();
-    return (m_haltText.isEmpty() ? QStringLiteral("Готово") : m_haltText) + errors;
+    return (m_haltText.isEmpty() ? tr("Готово") : m_haltText) + errors;
 }
 
 void TBatchRun::EndRun(const QString& status)

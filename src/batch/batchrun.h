@@ -66,12 +66,12 @@ public:
     void SetStopGrace(std::chrono::milliseconds grace) { m_stopGrace = grace; }
 
     // The job's output must not overwrite its own source.
-    static QString SamePathReason() { return QStringLiteral("Файл назначения совпадает с исходным"); }
-    static QString SkippedReason() { return QStringLiteral("Пропущено: файл уже существует"); }
-    static QString StoppedReason() { return QStringLiteral("Прервано"); }
+    static QString SamePathReason() { return tr("Файл назначения совпадает с исходным"); }
+    static QString SkippedReason() { return tr("Пропущено: файл уже существует"); }
+    static QString StoppedReason() { return tr("Прервано"); }
     static QString WaitingText()
     {
-        return QStringLiteral("Ожидание завершения текущих заданий… (ещё раз «Отмена» — прервать)");
+        return tr("Ожидание завершения текущих заданий… (ещё раз «Отмена» — прервать)");
     }
 
     // While a run is active, for the plan of the jobs it has still ahead:

@@ -2,6 +2,8 @@
 
 #include "queueitem.h"
 
+#include <QDir>
+
 #include <vector>
 
 namespace {
@@ -10,11 +12,17 @@ struct Piece
 {
     QString text;
     bool quoted = false;
+    bool path = false;
 };
 
 void Add(std::vector<Piece>& out, const QString& text, bool quoted = false)
 {
     out.push_back({text, quoted});
+}
+
+void AddPath(std::vector<Piece>& out, const QString& path)
+{
+    out.push_back({path, true, true});
 }
 
 void AddNumber(std::vector<Piece>& out, const char* option, int n)
@@ -120,8 +128,8 @@ std::vector<Piece> Build(const TQueueItem& job, int mode, const QString& outputP
         AddEncoding(out, job);
     else if (mode == 1)
         Add(out, QStringLiteral("--decode"));
-    Add(out, job.InputFile(), true);
-    Add(out, outputPath, true);
+    AddPath(out, job.InputFile());
+    AddPath(out, outputPath);
     return out;
 }
 
@@ -149,7 +157,13 @@ QStringList JobArguments(const TQueueItem& job, int mode)
 QStringList JobArguments(const TQueueItem& job, int mode, const QString& outputPath)
 {
     QStringList args;
-    for (const Piece& p : Build(job, mode, outputPath))
-        args << p.text;
+    for (const Piece& p : Build(job, mode, outputPath)) {
+        // lame runs in the program's folder and reads a relative path that
+        // starts with "-" as an option: it gets each path as we mean it.
+        if (p.path && !p.text.isEmpty() && QDir::isRelativePath(p.text))
+            args << QDir::current().absoluteFilePath(p.text);
+        else
+            args << p.text;
+    }
     return args;
 }

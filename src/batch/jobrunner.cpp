@@ -25,7 +25,7 @@ void TJobRunner::Start(const QString& program,
 {
     QString error;
     if (!m_temp.Create(folder, &error)) {
-        Fail(QStringLiteral("Не удалось создать временный файл: ") + error);
+        Fail(tr("Не удалось создать временный файл: ") + error);
         return;
     }
     m_started = true;
@@ -54,26 +54,26 @@ void TJobRunner::OnEncoderEnded(const TEncoderProcess::Result& result)
     if (m_stopping) {
         // Asked to stop: whatever the encoder managed is not kept.
         outcome.stopped = true;
-        reason = QStringLiteral("Прервано");
+        reason = tr("Прервано");
     } else if (!result.started) {
         outcome.errorName = result.errorName;
         reason = result.errorName.isEmpty() ? result.errorText : result.errorName;
         if (reason.isEmpty())
-            reason = QStringLiteral("Не удалось запустить кодировщик");
+            reason = tr("Не удалось запустить кодировщик");
     } else {
         if (result.crashed)
-            reason = QStringLiteral("Кодировщик завершился аварийно");
+            reason = tr("Кодировщик завершился аварийно");
         else if (result.exitCode != 0)
-            reason = QStringLiteral("Код завершения ") + QString::number(result.exitCode);
+            reason = tr("Код завершения ") + QString::number(result.exitCode);
         else if (!m_temp.HasContent())
-            reason = QStringLiteral("Кодировщик не создал файл назначения");
+            reason = tr("Кодировщик не создал файл назначения");
         if (!reason.isEmpty() && !result.lastMessage.isEmpty())
             reason += QStringLiteral(": ") + result.lastMessage;
     }
     // The output takes its final name only now that the job is done.
     QString error;
     if (reason.isEmpty() && !m_temp.Commit(m_output, m_replace, &error))
-        reason = QStringLiteral("Не удалось сохранить файл результата: ") + error;
+        reason = tr("Не удалось сохранить файл результата: ") + error;
     outcome.done = reason.isEmpty();
     End(outcome);
 }

@@ -74,16 +74,53 @@ QString ExpandPattern(const QString& pattern, PatternKind kind, const TQueueItem
     return out;
 }
 
+QString FitName(const QString& name, const QString& extension, qsizetype maxBytes)
+{
+    QString stem = name;
+    const qsizetype room = maxBytes - extension.toUtf8().size();
+    // Whole characters come off the end; a surrogate pair goes as one.
+    while (!stem.isEmpty() && stem.toUtf8().size() > room) {
+        stem.chop(1);
+        if (!stem.isEmpty() && stem.back().isHighSurrogate())
+            stem.chop(1);
+    }
+    return stem + extension;
+}
+
 } // namespace Naming
+
+namespace {
+
+// Every name of the path below base that is too long for the file system is
+// shortened; the last one keeps its extension.
+QString FitComponents(const QString& base, const QString& below, const QString& extension)
+{
+    QStringList names = below.split(u'/');
+    bool changed = false;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const bool last = i + 1 == names.size();
+        const qsizetype bytes = names[i].toUtf8().size() + (last ? extension.toUtf8().size() : 0);
+        if (bytes > Naming::MaxNameBytes) {
+            names[i] = Naming::FitName(names[i], last ? extension : QString());
+            if (last)
+                names[i].chop(extension.size());
+            changed = true;
+        }
+    }
+    return base + (changed ? names.join(u'/') : below) + extension;
+}
+
+} // namespace
 
 void BuildOutputPath(TQueueItem& job, TNamingTree& tree, const ProgramSettings& settings,
                      int mode)
 {
-    QString path = settings.TargetDirectory;
-    if (path.isEmpty())
-        path = Paths::FolderPart(job.InputFile());
-    if (!path.endsWith(u'/'))
-        path += u'/';
+    QString base = settings.TargetDirectory;
+    if (base.isEmpty())
+        base = Paths::FolderPart(job.InputFile());
+    if (!base.endsWith(u'/'))
+        base += u'/';
+    QString path; // below the base
 
     const TNamingTree::Position pos = tree.Enter(job.Artist(), job.Album(), job.Title());
     if (job.AutoTrack)
@@ -99,10 +136,12 @@ void BuildOutputPath(TQueueItem& job, TNamingTree& tree, const ProgramSettings& 
     }
     path += Naming::ExpandPattern(settings.FileNameFormat, PatternKind::FileName, job, counters);
 
+    // Tags can make a name longer than the file system takes (255 bytes);
+    // lame would fail with "Can't init outfile".
     if (mode == 0)
-        job.SetOutputFile(path + QStringLiteral(".mp3"));
+        job.SetOutputFile(FitComponents(base, path, QStringLiteral(".mp3")));
     else if (mode == 1)
-        job.SetOutputFile(path + QStringLiteral(".wav"));
+        job.SetOutputFile(FitComponents(base, path, QStringLiteral(".wav")));
 }
 
 bool EnsureOutputDir(const QString& dir)

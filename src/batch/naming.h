@@ -28,6 +28,13 @@ QString TwoDigits(int n);
 // The source file's name without folder and extension ("%0").
 QString SourceBaseName(const QString& inputFile);
 
+// The longest file or folder name Linux file systems take, in UTF-8 bytes.
+constexpr qsizetype MaxNameBytes = 255;
+
+// name + extension, with whole characters taken off the end of name until
+// the result fits maxBytes.
+QString FitName(const QString& name, const QString& extension, qsizetype maxBytes = MaxNameBytes);
+
 } // namespace Naming
 
 // Forms the job's output path (and its track number when AutoTrack is set),

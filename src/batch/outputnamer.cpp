@@ -23,9 +23,11 @@ QString TOutputNamer::Numbered(const QString& path, int n)
     const qsizetype slash = path.lastIndexOf(u'/');
     const qsizetype dot = path.lastIndexOf(u'.');
     const QString number = QStringLiteral(" (%1)").arg(n);
+    // The number must fit inside the longest name, so the stem may give way.
+    const QString folder = path.left(slash + 1);
     if (dot <= slash)
-        return path + number;
-    return path.left(dot) + number + path.mid(dot);
+        return folder + Naming::FitName(path.mid(slash + 1), number);
+    return folder + Naming::FitName(path.mid(slash + 1, dot - slash - 1), number + path.mid(dot));
 }
 
 bool TOutputNamer::Exists(const QString& path)

@@ -2,6 +2,7 @@
 
 #include "audioduration.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <cmath>
@@ -144,5 +145,5 @@ QString TRunProgress::Text(int seconds)
     const QString time = h > 0 ? QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QChar(u'0'))
                                      .arg(s, 2, 10, QChar(u'0'))
                                : QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QChar(u'0'));
-    return QStringLiteral("Осталось: ") + time;
+    return QCoreApplication::translate("TRunProgress", "Осталось: %1").arg(time);
 }

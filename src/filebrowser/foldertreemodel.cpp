@@ -257,7 +257,7 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const
     if (IsDesktop(index)) {
         switch (role) {
         case Qt::DisplayRole:
-            return QStringLiteral("Рабочий стол");
+            return tr("Рабочий стол");
         case Qt::DecorationRole:
             return QFileIconProvider().icon(QAbstractFileIconProvider::Desktop);
         default:

@@ -113,7 +113,12 @@ int ParsePercent(QStringView line)
     if (m.hasMatch()) {
         const qint64 done = m.capturedView(1).toLongLong();
         const qint64 total = m.capturedView(2).toLongLong();
-        return total > 0 ? int(qMin<qint64>(100, done * 100 / total)) : -1;
+        if (total <= 0)
+            return -1;
+        if (done >= total)
+            return 100;
+        // done * 100 overflows 64 bits for counts near their limit.
+        return int(static_cast<unsigned __int128>(done) * 100 / quint64(total));
     }
     return -1;
 }

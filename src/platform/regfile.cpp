@@ -231,7 +231,15 @@ void TRegFileKey::Read()
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    // In pieces: read(kMaxFileSize + 1) would take 4 MiB for every open,
+    // and the file may have grown since it was measured.
+    QByteArray bytes;
+    while (bytes.size() <= kMaxFileSize) {
+        const QByteArray piece = file.read(64 * 1024);
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
     if (bytes.size() > kMaxFileSize)
         return;
     // regedit writes version 5 files in UTF-16LE with a byte order mark.

@@ -24,24 +24,24 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabSheet3"));
 
-    m_showOutput = new QCheckBox(QStringLiteral("Показывать файлы результата"));
+    m_showOutput = new QCheckBox(tr("Показывать файлы результата"));
     m_showOutput->setObjectName(QStringLiteral("ShowOutputCB"));
 
     // Items in the order of the setting's values 0 to 3.
     m_existing = new QComboBox;
     m_existing->setObjectName(QStringLiteral("ExistingCBx"));
-    m_existing->addItems({QStringLiteral("Спрашивать"), QStringLiteral("Перезаписывать"),
-                          QStringLiteral("Пропускать"), QStringLiteral("Сохранять оба")});
-    auto* existingLabel = new QLabel(QStringLiteral("Если файл уже существует:"));
+    m_existing->addItems({tr("Спрашивать"), tr("Перезаписывать"),
+                          tr("Пропускать"), tr("Сохранять оба")});
+    auto* existingLabel = new QLabel(tr("Если файл уже существует:"));
     existingLabel->setObjectName(QStringLiteral("ExistingLbl"));
     existingLabel->setBuddy(m_existing);
 
     m_parallel = new QSpinBox;
     m_parallel->setObjectName(QStringLiteral("ParallelEd"));
     m_parallel->setRange(1, int(ProgramSettings::MaxParallelJobs));
-    m_perCore = new QCheckBox(QStringLiteral("по числу ядер"));
+    m_perCore = new QCheckBox(tr("по числу ядер"));
     m_perCore->setObjectName(QStringLiteral("ParallelCoresCB"));
-    auto* parallelLabel = new QLabel(QStringLiteral("Одновременно заданий:"));
+    auto* parallelLabel = new QLabel(tr("Одновременно заданий:"));
     parallelLabel->setObjectName(QStringLiteral("ParallelLbl"));
     parallelLabel->setBuddy(m_parallel);
     auto* parallelRow = new QHBoxLayout;
@@ -52,8 +52,8 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     m_pause = new QSpinBox;
     m_pause->setObjectName(QStringLiteral("PauseEd"));
     m_pause->setRange(0, int(ProgramSettings::MaxPauseBetweenJobs));
-    m_pause->setToolTip(QStringLiteral("Только когда задания выполняются по одному"));
-    auto* pauseLabel = new QLabel(QStringLiteral("Пауза между заданиями, с:"));
+    m_pause->setToolTip(tr("Только когда задания выполняются по одному"));
+    auto* pauseLabel = new QLabel(tr("Пауза между заданиями, с:"));
     pauseLabel->setObjectName(QStringLiteral("PauseLbl"));
     pauseLabel->setBuddy(m_pause);
 

@@ -7,6 +7,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -68,9 +69,9 @@ QLayout* SliderWithEnds(QSlider* slider, const char* leftName, const char* right
     slider->setTickInterval(1);
     auto* ends = new QHBoxLayout;
     ends->setContentsMargins(0, 0, 0, 0);
-    ends->addWidget(MakeLabel(QStringLiteral("Высшее"), leftName));
+    ends->addWidget(MakeLabel(QCoreApplication::translate("TCompressFrm", "Высшее"), leftName));
     ends->addStretch(1);
-    ends->addWidget(MakeLabel(QStringLiteral("Низшее"), rightName));
+    ends->addWidget(MakeLabel(QCoreApplication::translate("TCompressFrm", "Низшее"), rightName));
     auto* column = new QVBoxLayout;
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -149,7 +150,7 @@ TCompressFrm::TCompressFrm(QWidget* parent)
     m_link->setPalette(linkPalette);
     m_link->installEventFilter(this);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(MakeLabel(QStringLiteral("Для кодирования используется LAME"), "Label11"));
+    bottom->addWidget(MakeLabel(tr("Для кодирования используется LAME"), "Label11"));
     bottom->addStretch(1);
     bottom->addWidget(m_link);
 
@@ -174,7 +175,7 @@ TCompressFrm::TCompressFrm(QWidget* parent)
     // they give lame.
     const auto showValue = [](QSlider* slider, const char* option) {
         const auto update = [slider, option](int v) {
-            slider->setToolTip(QStringLiteral("%1 %2 (0 — высшее качество, 9 — низшее)")
+            slider->setToolTip(tr("%1 %2 (0 — высшее качество, 9 — низшее)")
                                    .arg(QLatin1String(option))
                                    .arg(v));
         };
@@ -197,20 +198,20 @@ TCompressFrm::TCompressFrm(QWidget* parent)
 
 QWidget* TCompressFrm::BuildGeneralBox()
 {
-    auto* box = Named(new QGroupBox(QStringLiteral("Общие")), "GroupBox1");
-    m_freq = MakeList(QStringList{QStringLiteral("Авто (рек.)")} +
+    auto* box = Named(new QGroupBox(tr("Общие")), "GroupBox1");
+    m_freq = MakeList(QStringList{tr("Авто (рек.)")} +
                           Numbers({48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000}),
                       "FreqCBx");
     m_freq->setMaxVisibleItems(10);
     m_mode = MakeList({QStringLiteral("Joint stereo"), QStringLiteral("Stereo"),
                        QStringLiteral("Forced"), QStringLiteral("Mono"), QStringLiteral("Auto"),
-                       QStringLiteral("По умолчанию")},
+                       tr("По умолчанию")},
                       "ModeCBx");
     auto* grid = new QGridLayout(box);
     SetTight(grid);
-    grid->addWidget(MakeLabel(QStringLiteral("&Частота"), "Label1", m_freq), 0, 0);
+    grid->addWidget(MakeLabel(tr("&Частота"), "Label1", m_freq), 0, 0);
     grid->addWidget(m_freq, 0, 1);
-    grid->addWidget(MakeLabel(QStringLiteral("&Режим"), "Label2", m_mode), 1, 0);
+    grid->addWidget(MakeLabel(tr("&Режим"), "Label2", m_mode), 1, 0);
     grid->addWidget(m_mode, 1, 1);
     grid->setColumnStretch(1, 1);
     return box;
@@ -218,7 +219,7 @@ QWidget* TCompressFrm::BuildGeneralBox()
 
 QWidget* TCompressFrm::BuildOtherBox()
 {
-    auto* box = Named(new QGroupBox(QStringLiteral("Прочее")), "GroupBox3");
+    auto* box = Named(new QGroupBox(tr("Прочее")), "GroupBox3");
     m_copyrighted = Named(new QCheckBox(QStringLiteral("Copy&righted")), "CopyrightedCB");
     m_nonOriginal = Named(new QCheckBox(QStringLiteral("&Non-original")), "NonOriginalCB");
     m_protected = Named(new QCheckBox(QStringLiteral("&Protected")), "ProtectedCB");
@@ -233,7 +234,7 @@ QWidget* TCompressFrm::BuildOtherBox()
 
 QWidget* TCompressFrm::BuildMethodBox()
 {
-    m_methodBox = Named(new QGroupBox(QStringLiteral("Метод")), "BitrateRG");
+    m_methodBox = Named(new QGroupBox(tr("Метод")), "BitrateRG");
     m_method = new QButtonGroup(this);
     auto* row = new QHBoxLayout(m_methodBox);
     SetTight(row);
@@ -250,10 +251,10 @@ QWidget* TCompressFrm::BuildMethodBox()
 
 QWidget* TCompressFrm::BuildQualityBox()
 {
-    auto* box = Named(new QGroupBox(QStringLiteral("Качество")), "GroupBox2");
+    auto* box = Named(new QGroupBox(tr("Качество")), "GroupBox2");
     m_quality = Named(new QSlider(Qt::Horizontal), "QualitiS");
     m_filters = Named(new QCheckBox, "FiltersCBx");
-    m_filtersLabel = MakeLabel(QStringLiteral("&Обрабатывать\nвсе частоты"), "Label5", m_filters);
+    m_filtersLabel = MakeLabel(tr("&Обрабатывать\nвсе частоты"), "Label5", m_filters);
     m_filtersLabel->installEventFilter(this);
 
     auto* filters = new QHBoxLayout;
@@ -272,7 +273,7 @@ QWidget* TCompressFrm::BuildQualityBox()
 
 QWidget* TCompressFrm::BuildCbrBox()
 {
-    m_cbrBox = Named(new QGroupBox(QStringLiteral("Битрейт")), "CBRRG");
+    m_cbrBox = Named(new QGroupBox(tr("Битрейт")), "CBRRG");
     m_cbr = new QButtonGroup(this);
     auto* grid = new QGridLayout(m_cbrBox);
     SetTight(grid);
@@ -290,24 +291,24 @@ QWidget* TCompressFrm::BuildCbrBox()
 
 QWidget* TCompressFrm::BuildVbrBox()
 {
-    m_vbrBox = Named(new QGroupBox(QStringLiteral("Битрейт")), "VBRGB");
+    m_vbrBox = Named(new QGroupBox(tr("Битрейт")), "VBRGB");
     m_maxVbr = MakeList(kVbrBitrates, "MaxVBRCB");
     m_minVbr = MakeList(kVbrBitrates, "MinVBRCB");
     m_vbrQuality = Named(new QSlider(Qt::Horizontal), "VBRQuality");
-    m_newVbr = Named(new QCheckBox(QStringLiteral("&Новый способ кодирования")), "NewVBRCB");
+    m_newVbr = Named(new QCheckBox(tr("&Новый способ кодирования")), "NewVBRCB");
 
     auto* limits = new QGridLayout;
     limits->setContentsMargins(0, 0, 0, 0);
     limits->setSpacing(2);
-    limits->addWidget(MakeLabel(QStringLiteral("М&акс.:"), "Label8", m_maxVbr), 0, 0);
+    limits->addWidget(MakeLabel(tr("М&акс.:"), "Label8", m_maxVbr), 0, 0);
     limits->addWidget(m_maxVbr, 0, 1);
-    limits->addWidget(MakeLabel(QStringLiteral("М&ин.:"), "Label7", m_minVbr), 1, 0);
+    limits->addWidget(MakeLabel(tr("М&ин.:"), "Label7", m_minVbr), 1, 0);
     limits->addWidget(m_minVbr, 1, 1);
 
     auto* quality = new QVBoxLayout;
     quality->setContentsMargins(0, 0, 0, 0);
     quality->setSpacing(0);
-    quality->addWidget(MakeLabel(QStringLiteral("&Качество VBR:"), "Label6", m_vbrQuality));
+    quality->addWidget(MakeLabel(tr("&Качество VBR:"), "Label6", m_vbrQuality));
     quality->addLayout(SliderWithEnds(m_vbrQuality, "Label9", "Label10"));
 
     auto* upper = new QHBoxLayout;

@@ -65,26 +65,26 @@ TPrefF::TPrefF(ProgramSettings& settings, TQueue& queue, QWidget* parent)
       m_settings(settings), m_queue(queue)
 {
     setObjectName(QStringLiteral("PrefF"));
-    setWindowTitle(QStringLiteral("Настройка программы"));
+    setWindowTitle(tr("Настройка программы"));
 
     auto* pages = new QTabWidget;
     pages->setObjectName(QStringLiteral("PageControl1"));
-    pages->addTab(BuildFilesTab(), QStringLiteral("Файлы"));
+    pages->addTab(BuildFilesTab(), tr("Файлы"));
     auto* compressPage = new QWidget;
     compressPage->setObjectName(QStringLiteral("TabSheet2"));
     m_compress = new TCompressFrm(compressPage);
     auto* compressLayout = new QVBoxLayout(compressPage);
     compressLayout->setContentsMargins(2, 4, 2, 2);
     compressLayout->addWidget(m_compress, 0, Qt::AlignHCenter | Qt::AlignTop);
-    pages->addTab(compressPage, QStringLiteral("Параметры сжатия"));
+    pages->addTab(compressPage, tr("Параметры сжатия"));
     m_advanced = new TAdvancedTab;
-    pages->addTab(m_advanced, QStringLiteral("Дополнительно"));
+    pages->addTab(m_advanced, tr("Дополнительно"));
     pages->setCurrentIndex(0);
 
     auto* ok = new QPushButton(QStringLiteral("&OK"));
     ok->setObjectName(QStringLiteral("OkBtn"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("О&тмена"));
+    auto* cancel = new QPushButton(tr("О&тмена"));
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     connect(ok, &QPushButton::clicked, this, &TPrefF::accept);
     connect(cancel, &QPushButton::clicked, this, &TPrefF::reject);
@@ -109,7 +109,7 @@ QWidget* TPrefF::BuildFilesTab()
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet1"));
 
-    auto* targetBox = new QGroupBox(QStringLiteral("Путь назначения"));
+    auto* targetBox = new QGroupBox(tr("Путь назначения"));
     targetBox->setObjectName(QStringLiteral("TargetGB"));
     m_target = new QLineEdit;
     m_target->setObjectName(QStringLiteral("TargetEd"));
@@ -119,7 +119,7 @@ QWidget* TPrefF::BuildFilesTab()
     browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, &TPrefF::BrowseTarget);
     m_createSubFolders =
-        new QCheckBox(QStringLiteral("&Создавать подпапки для исполнителей и альбомов"));
+        new QCheckBox(tr("&Создавать подпапки для исполнителей и альбомов"));
     m_createSubFolders->setObjectName(QStringLiteral("chCreateSubFolders"));
     // toggled also fires when the state is set from code, as the rule wants.
     connect(m_createSubFolders, &QCheckBox::toggled, this, &TPrefF::ApplySubFolderRule);
@@ -129,7 +129,7 @@ QWidget* TPrefF::BuildFilesTab()
     targetGrid->addWidget(browse, 0, 1);
     targetGrid->addWidget(m_createSubFolders, 1, 0, 1, 2);
 
-    auto* namesBox = new QGroupBox(QStringLiteral("Формирование имен"));
+    auto* namesBox = new QGroupBox(tr("Формирование имен"));
     namesBox->setObjectName(QStringLiteral("NamesGB"));
     m_fileFormat =
         MakePatternBox({QStringLiteral("%0"), QStringLiteral("%8-%1"), QStringLiteral("%8 - %1"),
@@ -148,11 +148,11 @@ QWidget* TPrefF::BuildFilesTab()
         box->setPalette(p);
         box->setEnabled(false);
     }
-    auto* defaults = new QPushButton(QStringLiteral("По умо&лчанию"));
+    auto* defaults = new QPushButton(tr("По умо&лчанию"));
     defaults->setObjectName(QStringLiteral("Button2"));
     defaults->setAutoDefault(false);
     connect(defaults, &QPushButton::clicked, this, &TPrefF::SetDefaultPatterns);
-    auto* legend = MakeLabel(QStringLiteral("%1 - Id3 Название\n%2 - Id3 Исполнитель\n"
+    auto* legend = MakeLabel(tr("%1 - Id3 Название\n%2 - Id3 Исполнитель\n"
                                             "%3 - Id3 Альбом\n%4 - Id3 Год\n%5 - Id3 Стиль\n"
                                             "%6 - Id3 Комментарий\n%7 - Id3 Дорожка (№)\n"
                                             "%8 - Id3 Дорожка (№№)\n%0 - исходное"),
@@ -160,12 +160,12 @@ QWidget* TPrefF::BuildFilesTab()
     legend->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* namesGrid = new QGridLayout(namesBox);
     SetTight(namesGrid);
-    namesGrid->addWidget(MakeLabel(QStringLiteral("Имя &файла"), "Label2", m_fileFormat), 0, 0);
+    namesGrid->addWidget(MakeLabel(tr("Имя &файла"), "Label2", m_fileFormat), 0, 0);
     namesGrid->addWidget(m_fileFormat, 0, 1);
-    namesGrid->addWidget(MakeLabel(QStringLiteral("Папка &исп-ля"), "Label1", m_artistFormat), 1,
+    namesGrid->addWidget(MakeLabel(tr("Папка &исп-ля"), "Label1", m_artistFormat), 1,
                          0);
     namesGrid->addWidget(m_artistFormat, 1, 1);
-    namesGrid->addWidget(MakeLabel(QStringLiteral("Папка &альбома"), "Label3", m_albumFormat), 2,
+    namesGrid->addWidget(MakeLabel(tr("Папка &альбома"), "Label3", m_albumFormat), 2,
                          0);
     namesGrid->addWidget(m_albumFormat, 2, 1);
     namesGrid->addWidget(defaults, 3, 1, Qt::AlignLeft | Qt::AlignTop);
@@ -174,12 +174,12 @@ QWidget* TPrefF::BuildFilesTab()
     namesGrid->setRowStretch(4, 1);
     namesGrid->setHorizontalSpacing(8);
 
-    auto* miscBox = new QGroupBox(QStringLiteral("Разное"));
+    auto* miscBox = new QGroupBox(tr("Разное"));
     miscBox->setObjectName(QStringLiteral("MiscGB"));
-    m_delSource = new QCheckBox(QStringLiteral("&Удалять исходный файл после обработки"));
+    m_delSource = new QCheckBox(tr("&Удалять исходный файл после обработки"));
     m_delSource->setObjectName(QStringLiteral("DelSourceCB"));
     m_delFromQueue =
-        new QCheckBox(QStringLiteral("Удалять обработанные файлы из очереди по окончании"));
+        new QCheckBox(tr("Удалять обработанные файлы из очереди по окончании"));
     m_delFromQueue->setObjectName(QStringLiteral("chDelFromQ"));
     auto* miscColumn = new QVBoxLayout(miscBox);
     SetTight(miscColumn);
@@ -217,7 +217,7 @@ void TPrefF::Load()
 
 QString TPrefF::RelativeTargetText(const QString& folder)
 {
-    return QStringLiteral("Путь назначения должен быть полным, от корня: начинаться с «/» "
+    return tr("Путь назначения должен быть полным, от корня: начинаться с «/» "
                           "или с «~/» (домашняя папка).\n\n%1")
         .arg(folder);
 }
@@ -295,7 +295,7 @@ void TPrefF::BrowseTarget()
         return;
     const QString current = m_target->text();
     const QString start = !current.isEmpty() && QFileInfo(current).isDir() ? current : QString();
-    const QString chosen = PickFolder(this, BrowsePrompt, start);
+    const QString chosen = PickFolder(this, BrowsePrompt(), start);
     if (!chosen.isEmpty())
         m_target->setText(chosen);
 }

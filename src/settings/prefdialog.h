@@ -21,8 +21,10 @@ class TPrefF final : public QDialog
     Q_OBJECT
 
 public:
-    static inline const QString BrowsePrompt =
-        QStringLiteral("Выберите путь для сохранения файлов после обработки");
+    static QString BrowsePrompt()
+    {
+        return tr("Выберите путь для сохранения файлов после обработки");
+    }
 
     TPrefF(ProgramSettings& settings, TQueue& queue, QWidget* parent = nullptr);
 

@@ -9,7 +9,7 @@ TPropF::TPropF(TQueue& queue, quint64 jobId, QWidget* parent)
     : QDialog(parent), m_queue(queue), m_jobId(jobId)
 {
     setObjectName(QStringLiteral("PropF"));
-    setWindowTitle(QStringLiteral("Свойства сжатия"));
+    setWindowTitle(tr("Свойства сжатия"));
 
     // Fixed positions, no layout: the window may be resized, but the panel
     // and the buttons keep their place and size. The places follow from the
@@ -22,7 +22,7 @@ TPropF::TPropF(TQueue& queue, quint64 jobId, QWidget* parent)
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("OkBtn"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("О&тмена"), this);
+    auto* cancel = new QPushButton(tr("О&тмена"), this);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     const QSize button = QSize(75, 25).expandedTo(ok->sizeHint()).expandedTo(cancel->sizeHint());
     const int top = panel.height() + 11;

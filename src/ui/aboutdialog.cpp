@@ -12,7 +12,7 @@
 TAboutF::TAboutF(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutF"));
-    setWindowTitle(QStringLiteral("О программе"));
+    setWindowTitle(tr("О программе"));
     QFont f = font();
     f.setPointSize(10);
     setFont(f);
@@ -31,7 +31,7 @@ TAboutF::TAboutF(QWidget* parent) : QDialog(parent)
     tf.setUnderline(true);
     title->setFont(tf);
 
-    auto* text = new QLabel(QStringLiteral("Бета-версия.\n\nTessary developers\nРоссия, Казань, 2026"),
+    auto* text = new QLabel(tr("Бета-версия.\n\nTessary developers\nРоссия, Казань, 2026"),
                             this);
     text->setObjectName(QStringLiteral("Label2"));
     text->setWordWrap(true);
@@ -42,14 +42,14 @@ TAboutF::TAboutF(QWidget* parent) : QDialog(parent)
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Raised);
 
-    auto* copyright = new QLabel(QStringLiteral("© 2026 Tessary developers. Распространяется свободно."),
+    auto* copyright = new QLabel(tr("© 2026 Tessary developers. Распространяется свободно."),
                                  this);
     copyright->setObjectName(QStringLiteral("Label3"));
     QFont cf = copyright->font();
     cf.setItalic(true);
     copyright->setFont(cf);
 
-    auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
+    auto* close = new QPushButton(tr("Закрыть"), this);
     close->setObjectName(QStringLiteral("SpeedButton1"));
     close->setFlat(true);
     close->setCursor(Qt::PointingHandCursor);

@@ -10,15 +10,15 @@
 TExistingDlg::TExistingDlg(const Pairs& files, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ExistingDlg"));
-    setWindowTitle(QStringLiteral("Файлы уже существуют"));
+    setWindowTitle(tr("Файлы уже существуют"));
 
-    auto* text = new QLabel(QStringLiteral("Файлы результата этих заданий уже существуют:"));
+    auto* text = new QLabel(tr("Файлы результата этих заданий уже существуют:"));
     text->setObjectName(QStringLiteral("ExistingLbl"));
 
     auto* list = new QTreeWidget;
     list->setObjectName(QStringLiteral("ExistingLst"));
     list->setColumnCount(2);
-    list->setHeaderLabels({QStringLiteral("Исходный файл"), QStringLiteral("Файл результата")});
+    list->setHeaderLabels({tr("Исходный файл"), tr("Файл результата")});
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setSelectionMode(QAbstractItemView::NoSelection);
@@ -53,11 +53,11 @@ TExistingDlg::TExistingDlg(const Pairs& files, QWidget* parent) : QDialog(parent
         });
         return b;
     };
-    add(QStringLiteral("Перезаписать"), "OverwriteBtn", TExistingOutput::Overwrite);
-    add(QStringLiteral("Пропустить"), "SkipBtn", TExistingOutput::Skip);
-    QPushButton* keep = add(QStringLiteral("Сохранить оба"), "KeepBothBtn",
+    add(tr("Перезаписать"), "OverwriteBtn", TExistingOutput::Overwrite);
+    add(tr("Пропустить"), "SkipBtn", TExistingOutput::Skip);
+    QPushButton* keep = add(tr("Сохранить оба"), "KeepBothBtn",
                             TExistingOutput::KeepBoth);
-    add(QStringLiteral("Отмена"), "CancelBtn", std::nullopt);
+    add(tr("Отмена"), "CancelBtn", std::nullopt);
     // Enter keeps both files: the one answer that loses nothing.
     keep->setDefault(true);
 

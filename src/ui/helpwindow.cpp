@@ -29,7 +29,7 @@ constexpr int AnchorRole = Qt::UserRole + 1;
 THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpF"));
-    setWindowTitle(QStringLiteral("Справка Tessary"));
+    setWindowTitle(tr("Справка Tessary"));
     setWindowIcon(Icons::Help());
     resize(900, 600);
     // A window of its own, not a dialog, so it gets the usual close keys here.
@@ -43,7 +43,8 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_text->setObjectName(QStringLiteral("HelpText"));
     m_text->setOpenExternalLinks(true);
     Icons::Program(); // registers the resources that hold the document
-    QFile file(QStringLiteral(":/help/tessary_ru.html"));
+    // The page of the window's language: its name comes with the catalogue.
+    QFile file(QStringLiteral(":/help/") + tr("tessary_ru.html", "the help page of this language"));
     if (file.open(QIODevice::ReadOnly))
         m_text->setHtml(QString::fromUtf8(file.readAll()));
 
@@ -53,11 +54,11 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_contents = new QTreeWidget(tabs);
     m_contents->setObjectName(QStringLiteral("HelpContents"));
     m_contents->setHeaderHidden(true);
-    tabs->addTab(m_contents, QStringLiteral("&Содержание"));
+    tabs->addTab(m_contents, tr("&Содержание"));
 
     auto* indexPage = new QWidget(tabs);
     auto* indexLayout = new QVBoxLayout(indexPage);
-    auto* prompt = new QLabel(QStringLiteral("&Введите первые буквы слова:"), indexPage);
+    auto* prompt = new QLabel(tr("&Введите первые буквы слова:"), indexPage);
     m_indexFilter = new QLineEdit(indexPage);
     m_indexFilter->setObjectName(QStringLiteral("HelpIndexFilter"));
     prompt->setBuddy(m_indexFilter);
@@ -66,7 +67,7 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     indexLayout->addWidget(prompt);
     indexLayout->addWidget(m_indexFilter);
     indexLayout->addWidget(m_index, 1);
-    tabs->addTab(indexPage, QStringLiteral("&Указатель"));
+    tabs->addTab(indexPage, tr("&Указатель"));
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(tabs);

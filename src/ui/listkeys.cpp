@@ -25,8 +25,10 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
-            auto* view = static_cast<QAbstractItemView*>(watched);
+        // A view being destroyed loses the focus too; by then it is no
+        // longer a view (qobject_cast says so) and must not be restyled.
+        auto* view = qobject_cast<QAbstractItemView*>(watched);
+        if (view && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
             // Only the frame: the items keep the style's own drawing.
             view->setStyleSheet(event->type() == QEvent::FocusIn
                                     ? QStringLiteral("QAbstractItemView { border: 1px solid "

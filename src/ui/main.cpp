@@ -1,31 +1,33 @@
 #include "batchrun.h"
+#include "closeonsignal.h"
+#include "commandline.h"
 #include "indicatorstyle.h"
 #include "mainwindow.h"
+#include "translations.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QScreen>
 #include <QTimer>
-#include <QTranslator>
 
 #include <chrono>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    if (int status = 0; CommandLine::HandleInfo(argc, argv, &status))
+        return status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     QApplication::setOrganizationName(QStringLiteral("Morvane"));
     TIndicatorStyle::Install();
 
-    // The window speaks Russian, so Qt's own dialogs and buttons should too.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    Translations::Install(Translations::DesktopLanguage());
 
     TMainF window;
+    // kill, a logout, Ctrl+C or a closed terminal close the window as its
+    // close box does, instead of ending the program on the spot.
+    TCloseOnSignal closeOnSignal(&window);
 
     // For trying the window without real encoding (demonstrations, the
     // benchmark): another encoder program and a shorter pause between jobs.
@@ -41,6 +43,24 @@ int main(int argc, char* argv[])
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window.resize(QSize(1100, 720).boundedTo(screen->availableGeometry().size()));
     window.showMaximized();
+
+    // tessary FILE|FOLDER...: queued as if dropped on the queue.
+    if (const QStringList sources = CommandLine::Sources(QApplication::arguments());
+        !sources.isEmpty()) {
+        for (const QString& refused : window.AddSources(sources))
+            std::fprintf(stderr, "%s\n", qPrintable(CommandLine::RefusedText(refused)));
+    }
+
+    // For tests of the whole program: queue these files (one path a line)
+    // and start the run once the window is up.
+    if (const QString files = qEnvironmentVariable("TESSARY_START_RUN"); !files.isEmpty()) {
+        for (const QString& path : files.split(u'\n', Qt::SkipEmptyParts))
+            window.AddToQueue(path);
+        QTimer::singleShot(0, &window, [&window] {
+            if (QAction* go = window.findChild<QAction*>(QStringLiteral("acGO")))
+                go->trigger();
+        });
+    }
 
     // For smoke tests and start-up measurements: quit once the window is up.
     if (qEnvironmentVariableIsSet("TESSARY_QUIT_AFTER_START"))

@@ -16,6 +16,7 @@
 #include "queueadder.h"
 #include "queuelist.h"
 #include "settingsstore.h"
+#include "sourcepaths.h"
 #include "tageditor.h"
 #include "updown.h"
 #include "windowrunview.h"
@@ -134,11 +135,11 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
         ListKeys::MarkFocus(view);
     TEmptyHint::Install(m_fileList, [this] {
         return !QFileInfo(m_fileList->Directory()).isDir()
-                   ? QStringLiteral("Выберите папку в дереве слева")
-                   : QStringLiteral("В этой папке нет файлов ") + m_fileList->Mask();
+                   ? tr("Выберите папку в дереве слева")
+                   : tr("В этой папке нет файлов ") + m_fileList->Mask();
     });
     TEmptyHint::Install(m_queueList, [] {
-        return QStringLiteral("Очередь пуста. Выберите файлы вверху и нажмите «Добавить» "
+        return tr("Очередь пуста. Выберите файлы вверху и нажмите «Добавить» "
                               "или дважды щёлкните файл.");
     });
 
@@ -164,18 +165,18 @@ void TMainF::BuildActions()
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    acAdd = make("acAdd", QStringLiteral("&Добавить"), Icons::Add(), &TMainF::AddBtnClick);
-    acDel = make("acDel", QStringLiteral("&Удалить"), Icons::Remove(), &TMainF::DelBtnClick);
-    acDelCompleted = make("acDelCompleted", QStringLiteral("У&далить обработанные"), QIcon(),
+    acAdd = make("acAdd", tr("&Добавить"), Icons::Add(), &TMainF::AddBtnClick);
+    acDel = make("acDel", tr("&Удалить"), Icons::Remove(), &TMainF::DelBtnClick);
+    acDelCompleted = make("acDelCompleted", tr("У&далить обработанные"), QIcon(),
                           &TMainF::N15Click);
-    acQClear = make("acQClear", QStringLiteral("Очистить &очередь"), QIcon(), &TMainF::N10Click);
-    acProp = make("acProp", QStringLiteral("&Свойства..."), QIcon(), &TMainF::N12Click);
-    acGO = make("acGO", QStringLiteral("&Вперед!"), Icons::Go(), &TMainF::GoBtnClick);
-    acCancel = make("acCancel", QStringLiteral("&Отмена"), Icons::Cancel(), &TMainF::CancelBtnClick);
+    acQClear = make("acQClear", tr("Очистить &очередь"), QIcon(), &TMainF::N10Click);
+    acProp = make("acProp", tr("&Свойства..."), QIcon(), &TMainF::N12Click);
+    acGO = make("acGO", tr("&Вперед!"), Icons::Go(), &TMainF::GoBtnClick);
+    acCancel = make("acCancel", tr("&Отмена"), Icons::Cancel(), &TMainF::CancelBtnClick);
 
     // The queue's context menu has entries of its own: their enabled state is
     // decided each time the menu opens and must not reach buttons or main menu.
-    m_n9 = new QAction(QStringLiteral("&Удалить текущий"), this);
+    m_n9 = new QAction(tr("&Удалить текущий"), this);
     m_n9->setObjectName(QStringLiteral("N9"));
     connect(m_n9, &QAction::triggered, acDel, &QAction::trigger);
     m_n10 = new QAction(acQClear->text(), this);
@@ -191,15 +192,15 @@ void TMainF::BuildMenus()
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
-    QMenu* file = bar->addMenu(QStringLiteral("&Файл"));
+    QMenu* file = bar->addMenu(tr("&Файл"));
     file->setObjectName(QStringLiteral("N1"));
-    m_n4 = file->addAction(QStringLiteral("&Добавить в очередь..."), this, &TMainF::N4Click);
+    m_n4 = file->addAction(tr("&Добавить в очередь..."), this, &TMainF::N4Click);
     m_n4->setObjectName(QStringLiteral("N4"));
     file->addSeparator();
-    QAction* n6 = file->addAction(QStringLiteral("&Выход"), this, &QWidget::close);
+    QAction* n6 = file->addAction(tr("&Выход"), this, &QWidget::close);
     n6->setObjectName(QStringLiteral("N6"));
 
-    QMenu* queue = bar->addMenu(QStringLiteral("О&чередь"));
+    QMenu* queue = bar->addMenu(tr("О&чередь"));
     queue->setObjectName(QStringLiteral("mmiQ"));
     queue->addAction(acAdd);
     queue->addSeparator();
@@ -209,19 +210,19 @@ void TMainF::BuildMenus()
     queue->addSeparator();
     queue->addActions({acGO, acCancel});
 
-    QMenu* options = bar->addMenu(QStringLiteral("&Опции"));
+    QMenu* options = bar->addMenu(tr("&Опции"));
     options->setObjectName(QStringLiteral("N2"));
-    QAction* n7 = options->addAction(QStringLiteral("&Параметры..."), this, &TMainF::N7Click);
+    QAction* n7 = options->addAction(tr("&Параметры..."), this, &TMainF::N7Click);
     n7->setObjectName(QStringLiteral("N7"));
 
     QMenu* help = bar->addMenu(QStringLiteral("&?"));
     help->setObjectName(QStringLiteral("N3"));
-    QAction* n14 = help->addAction(QStringLiteral("&Справка..."), this, &TMainF::N14Click);
+    QAction* n14 = help->addAction(tr("&Справка..."), this, &TMainF::N14Click);
     n14->setObjectName(QStringLiteral("N14"));
     n14->setShortcut(QKeySequence(Qt::Key_F1));
     n14->setShortcutContext(Qt::WindowShortcut);
     help->addSeparator();
-    QAction* n8 = help->addAction(QStringLiteral("&О программе..."), this, &TMainF::N8Click);
+    QAction* n8 = help->addAction(tr("&О программе..."), this, &TMainF::N8Click);
     n8->setObjectName(QStringLiteral("N8"));
 
     m_popupMenu1 = new QMenu(this);
@@ -262,14 +263,14 @@ QWidget* TMainF::BuildUpperBand()
     m_fileList->SetMask(QStringLiteral("*.wav"));
     connect(m_fileList, &TNewFileListBox::OnDblClick, this, &TMainF::FileListDblClick);
 
-    m_label2 = NamedLabel(QStringLiteral("Label2"), QStringLiteral("Файлы: *.wav"), panel1);
+    m_label2 = NamedLabel(QStringLiteral("Label2"), tr("Файлы: *.wav"), panel1);
 
     auto* splitter2 = new QSplitter(Qt::Horizontal, panel1);
     splitter2->setObjectName(QStringLiteral("Splitter2"));
     splitter2->setOpaqueResize(true);
     splitter2->setChildrenCollapsible(false);
     splitter2->addWidget(CaptionedPanel(
-        QStringLiteral("Panel2"), NamedLabel(QStringLiteral("Label1"), QStringLiteral("Дерево папок"), panel1),
+        QStringLiteral("Panel2"), NamedLabel(QStringLiteral("Label1"), tr("Дерево папок"), panel1),
         m_tree, panel1));
     splitter2->addWidget(CaptionedPanel(QStringLiteral("Panel3"), m_label2, m_fileList, panel1));
     splitter2->setStretchFactor(0, 0);
@@ -295,7 +296,7 @@ QWidget* TMainF::BuildLowerBand()
     connect(m_queueList, &TQueueList::CurrentDropping, this,
             [this] { m_tagEditor->SetCurrentJob(nullptr); });
     splitter3->addWidget(CaptionedPanel(
-        QStringLiteral("Panel4"), NamedLabel(QStringLiteral("Label3"), QStringLiteral("Очередь:"), splitter3),
+        QStringLiteral("Panel4"), NamedLabel(QStringLiteral("Label3"), tr("Очередь:"), splitter3),
         m_queueList, splitter3));
     splitter3->addWidget(BuildRightPanel());
     splitter3->setStretchFactor(0, 1);
@@ -316,11 +317,11 @@ QWidget* TMainF::BuildRightPanel()
     m_scrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* content = new QWidget(m_scrollBox);
 
-    auto* modeRG = new QGroupBox(QStringLiteral("Режим"), content);
+    auto* modeRG = new QGroupBox(tr("Режим"), content);
     modeRG->setObjectName(QStringLiteral("ModeRG"));
     m_modeGroup = new QButtonGroup(modeRG);
     auto* modeLayout = new QHBoxLayout(modeRG);
-    const QString modeTexts[] = {QStringLiteral("С&жатие"), QStringLiteral("Д&екодирование")};
+    const QString modeTexts[] = {tr("С&жатие"), tr("Д&екодирование")};
     for (int i = 0; i < 2; ++i) {
         auto* radio = new QRadioButton(modeTexts[i], modeRG);
         radio->setObjectName(QStringLiteral("ModeRG_%1").arg(i));
@@ -468,7 +469,7 @@ void TMainF::ShowAddProgress(int done, int total)
         if (!m_addShown)
             m_statusBeforeAdd = m_runView->StatusText();
         m_addShown = true;
-        m_runView->SetStatusText(QStringLiteral("Добавление в очередь: %1 из %2").arg(done).arg(total));
+        m_runView->SetStatusText(tr("Добавление в очередь: %1 из %2").arg(done).arg(total));
         return;
     }
     m_addShown = false;
@@ -481,8 +482,8 @@ void TMainF::AddToQueue(const QString& path)
     // make a blank line that only fails later.
     const QFileInfo file(path);
     if (!file.isFile()) {
-        m_runView->SetStatusText((file.exists() ? QStringLiteral("Это не файл: ")
-                                                : QStringLiteral("Файл больше не существует: "))
+        m_runView->SetStatusText((file.exists() ? tr("Это не файл: ")
+                                                : tr("Файл больше не существует: "))
                                  + path);
         if (Paths::FolderPart(path) == m_fileList->Directory())
             m_fileList->ReadDirectory();
@@ -492,6 +493,15 @@ void TMainF::AddToQueue(const QString& path)
         TCompressValues::From(m_settings).StoreTo(job);
         m_tagEditor->InitNewJob(job);
     });
+}
+
+QStringList TMainF::AddSources(const QStringList& paths)
+{
+    if (QueueLocked())
+        return paths;
+    const SourcePaths::Result sources = SourcePaths::Expand(paths, m_fileList->Mask());
+    m_adder->Add(sources.files);
+    return sources.refused;
 }
 
 void TMainF::AddBtnClick()
@@ -516,9 +526,9 @@ void TMainF::N4Click()
         return;
     // "Все файлы" is "*" rather than "*.*": Linux names need no extension.
     const QString filter = CurrentMode() == DecodeMode
-                               ? QStringLiteral("MPEG аудио-файлы (*.mp?);;Все файлы (*)")
-                               : QStringLiteral("WAV-файлы (*.wav);;Все файлы (*)");
-    const QString path = PickFile(this, QStringLiteral("Добавление файла в очередь..."),
+                               ? tr("MPEG аудио-файлы (*.mp?);;Все файлы (*)")
+                               : tr("WAV-файлы (*.wav);;Все файлы (*)");
+    const QString path = PickFile(this, tr("Добавление файла в очередь..."),
                                   m_fileList->Directory(), filter);
     if (!path.isEmpty())
         AddToQueue(path);
@@ -600,7 +610,7 @@ void TMainF::ModeRGClick(int index)
     const QString mask = index == DecodeMode ? QStringLiteral("*.mp?") : QStringLiteral("*.wav");
     m_fileList->SetMask(mask);
     m_fileList->update();
-    m_label2->setText(QStringLiteral("Файлы: ") + mask);
+    m_label2->setText(tr("Файлы: ") + mask);
 }
 
 void TMainF::UpDown1Click(bool up)

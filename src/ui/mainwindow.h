@@ -48,6 +48,10 @@ public:
     // Turns a file path into a new job and queue line; an exact path that is
     // already queued is ignored.
     void AddToQueue(const QString& path);
+    // Queues files and folders handed over at once (the command line): the
+    // current mode's files, folders with their sub-folders. Returns the
+    // paths it refused. A long list is added across turns of the event loop.
+    QStringList AddSources(const QStringList& paths);
 
     // The add-file dialog: returns the chosen existing file, or an empty
     // string when the user cancels. Replaceable so tests never open it.

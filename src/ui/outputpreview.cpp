@@ -6,6 +6,7 @@
 #include "queuelist.h"
 
 #include <QAbstractItemModel>
+#include <QCoreApplication>
 #include <QHash>
 
 namespace {
@@ -23,16 +24,15 @@ QString ExistingNote(const TPlannedOutput& p, TExistingOutput existing)
 {
     switch (existing) {
     case TExistingOutput::Ask:
-        return QStringLiteral("Файл уже существует: перед запуском будет задан вопрос");
+        return QCoreApplication::translate("TOutputPreview", "Файл уже существует: перед запуском будет задан вопрос");
     case TExistingOutput::Overwrite:
-        return QStringLiteral("Файл уже существует и будет перезаписан");
+        return QCoreApplication::translate("TOutputPreview", "Файл уже существует и будет перезаписан");
     case TExistingOutput::Skip:
-        return QStringLiteral("Файл уже существует: задание будет пропущено");
+        return QCoreApplication::translate("TOutputPreview", "Файл уже существует: задание будет пропущено");
     case TExistingOutput::KeepBoth:
         break;
     }
-    return QStringLiteral("Файл уже существует: ") + Paths::NamePart(p.path)
-           + QStringLiteral(" сохранится рядом с ним");
+    return QCoreApplication::translate("TOutputPreview", "Файл уже существует: %1 сохранится рядом с ним").arg(Paths::NamePart(p.path));
 }
 
 } // namespace
@@ -158,11 +158,11 @@ void TOutputPreview::Recompute()
             out.clash = true;
             const int other = lineOf.value(p.clashWith, -1);
             out.note = other >= 0
-                           ? QStringLiteral("Совпадает с файлом результата строки %1: %2")
+                           ? tr("Совпадает с файлом результата строки %1: %2")
                                  .arg(other + 1)
                                  .arg(m_queue.Items(other)->InputFile())
-                           : QStringLiteral("Совпадает с файлом результата другого задания");
-            out.note += QStringLiteral("; добавлен номер");
+                           : tr("Совпадает с файлом результата другого задания");
+            out.note += tr("; добавлен номер");
         }
         if (p.existed) {
             const QString note = ExistingNote(p, existing);
@@ -181,7 +181,7 @@ void TOutputPreview::Recompute()
         out.text = ShownPath(out.path, baseOf(job));
         out.written = checked;
         if (running && m_run->IsRunningJob(job))
-            out.note = QStringLiteral("Обрабатывается");
+            out.note = tr("Обрабатывается");
     }
     m_list.SetLineOutputs(std::move(lines));
 }

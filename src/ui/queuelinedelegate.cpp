@@ -91,6 +91,11 @@ QSize TQueueLineDelegate::sizeHint(const QStyleOptionViewItem& option,
                                    const QModelIndex& index) const
 {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
+    // Tall enough for the check box, the only mark of a processed line.
+    const QWidget* widget = option.widget;
+    const QStyle* style = widget ? widget->style() : QApplication::style();
+    size.setHeight(qMax(size.height(), style->pixelMetric(QStyle::PM_IndicatorHeight, &option,
+                                                          widget) + 4));
     if (m_list->IsOutputColumnVisible())
         size.setWidth(m_list->Header()->length());
     return size;

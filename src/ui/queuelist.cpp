@@ -34,6 +34,8 @@ TQueueList::TQueueList(TQueue& queue, QWidget* parent) : QListWidget(parent), m_
     setObjectName(QStringLiteral("QueueLst"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    // Long paths keep their start and their file name.
+    setTextElideMode(Qt::ElideMiddle);
     // The failure mark must fit the tight lines of the list.
     const int mark = qMax(8, fontMetrics().height() - 2);
     setIconSize(QSize(mark, mark));
@@ -42,7 +44,7 @@ TQueueList::TQueueList(TQueue& queue, QWidget* parent) : QListWidget(parent), m_
 
     // A list has no header of its own: this one stands above the viewport.
     auto* titles = new QStandardItemModel(0, 2, this);
-    titles->setHorizontalHeaderLabels({QStringLiteral("Исходный файл"), OutputColumnTitle()});
+    titles->setHorizontalHeaderLabels({tr("Исходный файл"), OutputColumnTitle()});
     m_header = new QHeaderView(Qt::Horizontal, this);
     m_header->setObjectName(QStringLiteral("QueueHeader"));
     m_header->setModel(titles);
@@ -294,6 +296,15 @@ bool TQueueList::viewportEvent(QEvent* event)
             } else {
                 QToolTip::hideText();
             }
+            return true;
+        }
+    }
+    // A line without a failure or skip of its own shows its whole source
+    // path, which the line itself may show cut in the middle.
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (const QListWidgetItem* it = itemAt(help->pos()); it && it->toolTip().isEmpty()) {
+            QToolTip::showText(help->globalPos(), it->text(), viewport());
             return true;
         }
     }

@@ -65,7 +65,7 @@ public:
     void SetLineProgress(int line, int percent);
     int LineProgress(int line) const; // -1 when none is shown
 
-    static QString OutputColumnTitle() { return QStringLiteral("Файл результата"); }
+    static QString OutputColumnTitle() { return tr("Файл результата"); }
     void SetOutputColumnVisible(bool on);
     bool IsOutputColumnVisible() const { return m_outputVisible; }
     // One entry per line, in line order.

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -67,9 +68,9 @@ QLineEdit* NewLineEdit(QWidget* parent, const char* name, int maxLength)
 // field each one fixes, and the tooltip what fixing does.
 QCheckBox* NewFixBox(QWidget* parent, const char* name, const QString& field)
 {
-    QCheckBox* box = NewCheckBox(parent, name, QStringLiteral("Фикс."));
-    box->setAccessibleName(QStringLiteral("Фикс.: ") + field);
-    box->setToolTip(QStringLiteral("Закрепить поле «%1»: его значение записывается в каждое "
+    QCheckBox* box = NewCheckBox(parent, name, QCoreApplication::translate("TTagEditor", "Фикс."));
+    box->setAccessibleName(QCoreApplication::translate("TTagEditor", "Фикс.: ") + field);
+    box->setToolTip(QCoreApplication::translate("TTagEditor", "Закрепить поле «%1»: его значение записывается в каждое "
                                    "добавляемое задание и в каждое задание, выбранное в очереди")
                         .arg(field));
     return box;
@@ -77,14 +78,14 @@ QCheckBox* NewFixBox(QWidget* parent, const char* name, const QString& field)
 
 } // namespace
 
-TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги"), parent)
+TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(tr("Id3-тэги"), parent)
 {
     setObjectName(QStringLiteral("GroupBox1"));
 
     // Created in tab order; labels take no focus.
     m_id3v1 = NewCheckBox(this, "Id3v1CBx", QStringLiteral("Id3v&1"));
     m_id3v2 = NewCheckBox(this, "Id3v2CBx", QStringLiteral("Id3v&2"));
-    auto* trackLabel = new QLabel(QStringLiteral("До&рожка №"), this);
+    auto* trackLabel = new QLabel(tr("До&рожка №"), this);
     m_track = new QSpinBox(this);
     m_track->setObjectName(QStringLiteral("TrackEd"));
     m_track->setRange(0, 254);
@@ -95,41 +96,41 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги
         style->setParent(m_track);
         m_track->setStyle(style);
     }
-    m_trackFix = NewFixBox(this, "TrackFixCB", QStringLiteral("Дорожка"));
-    m_trackAuto = NewCheckBox(this, "TrackAutoCB", QStringLiteral("Авто"));
+    m_trackFix = NewFixBox(this, "TrackFixCB", tr("Дорожка"));
+    m_trackAuto = NewCheckBox(this, "TrackAutoCB", tr("Авто"));
     m_trackAuto->setChecked(true);
-    m_trackAuto->setToolTip(QStringLiteral("Номер дорожки присваивается при обработке: по порядку "
+    m_trackAuto->setToolTip(tr("Номер дорожки присваивается при обработке: по порядку "
                                            "названий у каждого исполнителя и альбома"));
-    m_id3v1->setToolTip(QStringLiteral("ID3v1 хранит только латиницу (Latin-1). Если текст тегов "
+    m_id3v1->setToolTip(tr("ID3v1 хранит только латиницу (Latin-1). Если текст тегов "
                                        "в него не помещается, например кириллица, к файлу "
                                        "добавляется и тег ID3v2, чтобы текст не пропал"));
 
-    auto* titleLabel = new QLabel(QStringLiteral("&Название"), this);
+    auto* titleLabel = new QLabel(tr("&Название"), this);
     m_title = NewLineEdit(this, "TItleEd", kTagLength);
-    m_titleFix = NewFixBox(this, "TitleFixCB", QStringLiteral("Название"));
-    auto* artistLabel = new QLabel(QStringLiteral("&Исполнитель"), this);
+    m_titleFix = NewFixBox(this, "TitleFixCB", tr("Название"));
+    auto* artistLabel = new QLabel(tr("&Исполнитель"), this);
     m_artist = NewLineEdit(this, "ArtistEd", kTagLength);
-    m_artistFix = NewFixBox(this, "ArtistFixCB", QStringLiteral("Исполнитель"));
-    auto* albumLabel = new QLabel(QStringLiteral("&Альбом"), this);
+    m_artistFix = NewFixBox(this, "ArtistFixCB", tr("Исполнитель"));
+    auto* albumLabel = new QLabel(tr("&Альбом"), this);
     m_album = NewLineEdit(this, "AlbumEd", kTagLength);
-    m_albumFix = NewFixBox(this, "AlbumFixCB", QStringLiteral("Альбом"));
-    auto* yearLabel = new QLabel(QStringLiteral("&Год"), this);
+    m_albumFix = NewFixBox(this, "AlbumFixCB", tr("Альбом"));
+    auto* yearLabel = new QLabel(tr("&Год"), this);
     m_year = NewLineEdit(this, "YearEd", kYearLength);
     // The key filter handles typing; the validator keeps pasted or dropped
     // text to digits as well.
     m_year->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,4}")), m_year));
     m_year->installEventFilter(this);
-    m_yearFix = NewFixBox(this, "YearFixCB", QStringLiteral("Год"));
-    auto* genreLabel = new QLabel(QStringLiteral("&Стиль"), this);
+    m_yearFix = NewFixBox(this, "YearFixCB", tr("Год"));
+    auto* genreLabel = new QLabel(tr("&Стиль"), this);
     m_genre = new QComboBox(this);
     m_genre->setObjectName(QStringLiteral("GenreCBx"));
     m_genre->setEditable(false);
     m_genre->setMinimumWidth(kFieldWidth);
-    m_genreFix = NewFixBox(this, "GenreFixCB", QStringLiteral("Стиль"));
-    auto* commentLabel = new QLabel(QStringLiteral("&Комментарий"), this);
+    m_genreFix = NewFixBox(this, "GenreFixCB", tr("Стиль"));
+    auto* commentLabel = new QLabel(tr("&Комментарий"), this);
     m_comment = NewLineEdit(this, "CommentEd", kTagLength);
-    m_commentFix = NewFixBox(this, "CommentFixCB", QStringLiteral("Комментарий"));
+    m_commentFix = NewFixBox(this, "CommentFixCB", tr("Комментарий"));
 
     m_fileName = new QLineEdit(this);
     m_fileName->setObjectName(QStringLiteral("edFileName"));
@@ -203,7 +204,7 @@ TTagEditor::TTagEditor(QWidget* parent) : QGroupBox(QStringLiteral("Id3-тэги
 
 QString TTagEditor::UnknownGenreText()
 {
-    return QStringLiteral("Неизв.");
+    return tr("Неизв.");
 }
 
 quint8 TTagEditor::GenreIndexOf(const QString& name)

@@ -11,8 +11,8 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent)
     auto make = [this, layout](Qt::ArrowType arrow, const QString& name, bool up) {
         auto* b = new QToolButton(this);
         b->setObjectName(name);
-        b->setToolTip(up ? QStringLiteral("Переместить задание вверх")
-                         : QStringLiteral("Переместить задание вниз"));
+        b->setToolTip(up ? tr("Переместить задание вверх")
+                         : tr("Переместить задание вниз"));
         b->setAccessibleName(b->toolTip());
         b->setArrowType(arrow);
         b->setAutoRepeat(false);

@@ -3,6 +3,7 @@
 #include "queuelist.h"
 #include "runprogress.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -92,7 +93,7 @@ void TWindowRunView::SetProgress(int position, int count, int percent)
         m_progress->hide();
         return;
     }
-    m_position->setText(QStringLiteral("%1 из %2").arg(position + 1).arg(count));
+    m_position->setText(QCoreApplication::translate("TWindowRunView", "%1 из %2").arg(position + 1).arg(count));
     m_position->show();
     if (percent < 0) {
         m_progress->setRange(0, 0); // busy until the encoder reports a percent

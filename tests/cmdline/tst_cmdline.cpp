@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 // Jobs are built through their setters; InputFile needs a real file, so each
 // test writes its sources under a temporary folder named like the examples.
 class TstCmdline final : public QObject
@@ -18,6 +20,8 @@ private Q_SLOTS:
     void argumentsMatchOptionString_data();
     void argumentsMatchOptionString();
     void quoteInTitleStaysOneArgument();
+    void pathsReachLameAsAbsolute_data();
+    void pathsReachLameAsAbsolute();
 
 private:
     TQueueItem* Job(const QString& input, const QString& output);
@@ -217,6 +221,59 @@ void TstCmdline::quoteInTitleStaysOneArgument()
     QVERIFY(!args.contains(QStringLiteral("--decode")));
     // The option string still shows the text as it stands, unescaped.
     QVERIFY(JobOptions(*j, 0).contains(QStringLiteral("--tt \"") + title + QStringLiteral("\" ")));
+}
+
+void TstCmdline::pathsReachLameAsAbsolute_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("title");
+
+    // Paths typed into the target folder field may be relative, and lame runs
+    // in the program's folder, not ours: it must get the files we mean. A
+    // relative path starting with "-" would be read as an option by lame
+    // ("-" alone as standard input or output). A tag text is always the
+    // value of its option, whatever it starts with.
+    QTest::newRow("absolute") << "song.wav@" << "/o/x.mp3" << "Song";
+    QTest::newRow("relative output") << "song.wav@" << "out/x.mp3" << "Song";
+    QTest::newRow("output starting with a dash") << "song.wav@" << "-out/x.mp3" << "Song";
+    QTest::newRow("output a lone dash") << "song.wav@" << "-" << "Song";
+    QTest::newRow("relative source starting with a dash") << "-dash.wav" << "/o/x.mp3" << "Song";
+    QTest::newRow("title like an option") << "song.wav@" << "/o/x.mp3" << "--decode";
+    QTest::newRow("title a lone dash") << "song.wav@" << "/o/x.mp3" << "-";
+}
+
+void TstCmdline::pathsReachLameAsAbsolute()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QFETCH(QString, title);
+    const QString music = QFileInfo(m_wav).absolutePath();
+    // Back to the previous folder however the row ends.
+    const std::unique_ptr<const QString, void (*)(const QString*)> restore(
+        new QString(QDir::currentPath()), [](const QString* p) {
+            QDir::setCurrent(*p);
+            delete p;
+        });
+    QVERIFY(QDir::setCurrent(music));
+    QVERIFY(TestUtil::WriteFile(QStringLiteral("-dash.wav")));
+    // "name@" stands for the file given by its absolute path.
+    const QString in = input.endsWith(u'@') ? music + u'/' + input.chopped(1) : input;
+
+    TQueueItem* j = Job(in, output);
+    QCOMPARE(j->InputFile(), in);
+    j->SetMode(Default);
+    j->SetId3v1(true);
+    j->SetTitle(title);
+    const QStringList args = JobArguments(*j, 0);
+    const auto absolute = [&music](const QString& p) {
+        return p.startsWith(u'/') ? p : music + u'/' + p;
+    };
+    QCOMPARE(args, QStringList({QStringLiteral("-q"), QStringLiteral("5"), QStringLiteral("-b"),
+                                QStringLiteral("128"), QStringLiteral("--tt"), title,
+                                QStringLiteral("--id3v1-only"), absolute(in), absolute(output)}));
+    // The option string shows the paths as the job holds them.
+    QVERIFY(JobOptions(*j, 0).endsWith(u'"' + in + QStringLiteral("\" \"") + output + u'"'));
 }
 
 QTEST_GUILESS_MAIN(TstCmdline)

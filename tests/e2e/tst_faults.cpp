@@ -350,7 +350,13 @@ void TstFaults::thousandJobs()
     // A leak of a few kilobytes per job would show over 750 jobs.
     qInfo("resident set at job 250: %ld KiB, at job 1000: %ld KiB", rssEarly, rssLate);
     QVERIFY(rssEarly > 0 && rssLate > 0);
+#if !defined(__SANITIZE_ADDRESS__)
     QVERIFY2(rssLate - rssEarly < 3 * 1024, qPrintable(QString::number(rssLate - rssEarly)));
+#else
+    // AddressSanitizer holds freed memory back to catch late uses of it, so
+    // the resident set grows whatever the code does; its leak check at exit
+    // stands in for this figure in that build.
+#endif
 }
 
 // Tags typed at and past their 255-character limit, with quotes, "%" signs
@@ -413,16 +419,25 @@ void TstFaults::fullLengthTags()
     queueList->SetLineChecked(1, false);
     queueList->SetLineChecked(2, false);
     Go();
-    QCOMPARE(StatusText(), QStringLiteral("Готово. Ошибок: 1"));
-    QCOMPARE(queueList->item(1)->checkState(), Qt::Unchecked);
-    QVERIFY2(!queueList->item(1)->toolTip().isEmpty(), "the failed job shows no reason");
+    // A 255-character Cyrillic title is 500 bytes and more: its file name is
+    // cut to what the file system takes, and the tag keeps the whole title.
+    QCOMPARE(StatusText(), QStringLiteral("Готово"));
+    QCOMPARE(queueList->item(1)->checkState(), Qt::Checked);
     QCOMPARE(queueList->item(2)->checkState(), Qt::Checked);
+    const QString longName = m_window->Queue().Items(1)->OutputFile();
+    QVERIFY2(QFileInfo(longName).fileName().toUtf8().size() <= 255, qPrintable(longName));
+    QVERIFY(QFileInfo(longName).fileName().startsWith(QStringLiteral("01 - Песня")));
+    {
+        TagLib::MPEG::File cut(QFile::encodeName(longName).constData());
+        QVERIFY2(cut.isValid(), qPrintable(longName));
+        QCOMPARE(V2Frame(cut.ID3v2Tag(), "TIT2"), title.left(255));
+    }
     // Tag values go into the name as they stand: no code inside them expands.
     const QString named = out + QStringLiteral("02 - ") + shortTitle + QStringLiteral(".mp3");
     TagLib::MPEG::File mp3(QFile::encodeName(named).constData());
     QVERIFY2(mp3.isValid(), qPrintable(named));
     QCOMPARE(V2Frame(mp3.ID3v2Tag(), "TIT2"), shortTitle);
-    QCOMPARE(QDir(out).entryList(QDir::Files).size(), 2);
+    QCOMPARE(QDir(out).entryList(QDir::Files).size(), 3);
     for (const QString& source : sources)
         QVERIFY(QFile::exists(source));
 }

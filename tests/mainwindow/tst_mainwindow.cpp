@@ -72,6 +72,7 @@ private Q_SLOTS:
     void doubleClickAddsCurrentFile();
     void keyboardBrowsing();
     void vanishedFileNotQueued();
+    void sourcesHandedOver();
     void addFileDialogFollowsMode();
     void propertiesNeedCurrentLine();
     void tagEditorFollowsUserSelection_data();
@@ -409,6 +410,30 @@ void TstMainWindow::vanishedFileNotQueued()
     const QString status = Find<QLabel>("StatusText")->text();
     QVERIFY2(status.endsWith(m_music->filePath("gone.wav")), qPrintable(status));
     QTRY_COMPARE(fileList->Lines(), QStringList({"a.wav"}));
+}
+
+// tessary FILE|FOLDER...: files of the mode's mask, folders with their
+// sub-folders, in the file list's order; anything else is refused.
+void TstMainWindow::sourcesHandedOver()
+{
+    for (const char* name : {"in/b.wav", "in/A.WAV", "in/sub/c.wav", "in/x.txt", "in/.hidden.wav",
+                             "single.wav", "song.mp3"})
+        QVERIFY(TestUtil::WriteFile(m_music->filePath(name)));
+    NewWindow();
+    const QStringList refused = m_window->AddSources(
+        {m_music->filePath("in"), m_music->filePath("single.wav"), m_music->filePath("song.mp3"),
+         m_music->filePath("missing.wav")});
+    QStringList queued;
+    for (int i = 0; i < m_window->Queue().Count(); ++i)
+        queued << m_window->Queue().Items(i)->InputFile();
+    QCOMPARE(queued, QStringList({m_music->filePath("in/A.WAV"), m_music->filePath("in/b.wav"),
+                                  m_music->filePath("in/sub/c.wav"),
+                                  m_music->filePath("single.wav")}));
+    QCOMPARE(refused, QStringList({m_music->filePath("song.mp3"), m_music->filePath("missing.wav")}));
+
+    // Given again, nothing is queued twice.
+    m_window->AddSources({m_music->filePath("in")});
+    QCOMPARE(m_window->Queue().Count(), 4);
 }
 
 void TstMainWindow::addFileDialogFollowsMode()

@@ -21,6 +21,7 @@ private Q_SLOTS:
     void treeComparesNamesLikeQString();
     void albumPositionPattern();
     void countersPerArtistAndAlbum();
+    void longNamesFit();
     void twoDigits_data();
     void twoDigits();
     void expansion_data();
@@ -223,6 +224,46 @@ void TstNaming::countersPerArtistAndAlbum()
                                  "/Out/02 ДДТ/02 /01 X.mp3",
                                  "/Out/01 КИНО/02 /01 Y.mp3",
                                  "/Out/02 ддт/01 альбом/02 Песня 2.mp3"}));
+}
+
+// Names longer than the file system takes (255 bytes) are cut at a
+// character boundary, the extension kept; other names stay as they are.
+void TstNaming::longNamesFit()
+{
+    ProgramSettings s;
+    s.TargetDirectory = QStringLiteral("/Out");
+    s.CreateSubFolders = true;
+    s.ArtistFolderFormat = QStringLiteral("%2");
+    s.AlbumFolderFormat = QStringLiteral("%3");
+    s.FileNameFormat = QStringLiteral("%8 - %1");
+    TNamingTree tree;
+    TQueueItem* j = Job();
+    const QString title = QStringLiteral("Песня").repeated(51);    // 255 characters, 510 bytes
+    const QString artist = QString(200, u'Ж');                      // 400 bytes
+    const QString album = QString(127, u'a') + QStringLiteral("😀") // a surrogate pair at the cut
+                          + QString(200, u'b');
+    j->SetTitle(title);
+    j->SetArtist(artist);
+    j->SetAlbum(album);
+    BuildOutputPath(*j, tree, s, 0);
+
+    const QStringList names = j->OutputFile().mid(QStringLiteral("/Out/").size()).split(u'/');
+    QCOMPARE(names.size(), 3);
+    for (const QString& name : names) {
+        QVERIFY2(name.toUtf8().size() <= 255, qPrintable(name));
+        QVERIFY(name.toUtf8().size() > 250); // cut no further than needed
+        QVERIFY(!name.back().isHighSurrogate());
+        QCOMPARE(QString::fromUtf8(name.toUtf8()), name); // whole characters only
+    }
+    QVERIFY(artist.startsWith(names[0]));
+    QVERIFY(album.startsWith(names[1]));
+    QVERIFY(names[2].startsWith(QStringLiteral("01 - Песня")));
+    QVERIFY(names[2].endsWith(QStringLiteral(".mp3")));
+    QCOMPARE(int(j->Track()), 1); // numbering is untouched
+
+    // A short name keeps every character.
+    QCOMPARE(Naming::FitName(QStringLiteral("Song"), QStringLiteral(".mp3")),
+             QStringLiteral("Song.mp3"));
 }
 
 void TstNaming::twoDigits_data()

@@ -391,6 +391,10 @@ void TstOutputPlan::numberedName_data()
     QTest::newRow("two dots") << "/o/a.b.wav" << "/o/a.b (2).wav";
     QTest::newRow("no extension, dotted folder") << "/o.d/a" << "/o.d/a (2)";
     QTest::newRow("empty name") << "/o/.mp3" << "/o/ (2).mp3";
+    // A name at the file system's limit gives way to its number.
+    const QString full = QString(251, u'x');
+    QTest::newRow("name at the limit") << "/o/" + full + ".mp3"
+                                       << "/o/" + full.left(247) + " (2).mp3";
 }
 
 void TstOutputPlan::numberedName()

@@ -124,6 +124,13 @@ void TstEncoder::percent_data()
     QTest::newRow("encoding done") << "116/116   (100%)|    0:00/    0:00|" << 100;
     QTest::newRow("decoding") << "Frame#    58/116    128 kbps   MS" << 50;
     QTest::newRow("decoding, total unknown") << "Frame#    58/0    128 kbps" << -1;
+    // Frame counts too large to multiply by 100 in 64 bits.
+    QTest::newRow("decoding, huge counts") << "Frame# 9223372036854775807/9223372036854775807" << 100;
+    QTest::newRow("decoding, huge counts, not done")
+        << "Frame# 92233720368547758/92233720368547759" << 99;
+    QTest::newRow("decoding, huge done, small total") << "Frame# 9223372036854775807/3" << 100;
+    QTest::newRow("decoding, huge counts, just short")
+        << "Frame#  9223372036846383106/9223372036846383131  256 kbps  L  R" << 99;
     QTest::newRow("header") << "Frame          |  CPU time/estim | REAL time/estim | play/CPU |    ETA"
                             << -1;
     QTest::newRow("message") << "Can't init infile 'a/b (1%).wav'" << -1;

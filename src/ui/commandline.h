@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStringList>
+
+// tessary [FILE|FOLDER]...: the sources given to the program at start, and
+// --help and --version, which print in the desktop's language and exit.
+namespace CommandLine {
+
+// Handles --help and --version before any window exists (they need no
+// display). Returns true when the program is to end with *status.
+bool HandleInfo(int argc, char* argv[], int* status);
+
+// The arguments that name sources: everything after the program name that
+// is not an option ("--" ends the options).
+QStringList Sources(const QStringList& arguments);
+
+// What the program tells the terminal about a source it does not queue.
+QString RefusedText(const QString& path);
+
+} // namespace CommandLine
