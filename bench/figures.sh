@@ -3,10 +3,15 @@
 #   - time from process start to the first painted main window, and the
 #     resident memory of the idle window with an empty queue and with a queue
 #     of 1,000 jobs (bench_startup; offscreen, and under Xvfb when present);
-#   - the batch run's own cost per job (bench_run);
+#   - the batch run's own cost per job, one job at a time and four at once
+#     (bench_run);
+#   - real lame on eight 60 s WAV files, one job at a time against one per
+#     core (bench_parallel; about a minute);
 #   - reading a large folder into the file list (bench_filelist);
 #   - the plan of outputs for 1,000 and 20,000 jobs and one title keystroke
 #     with 1,000 jobs queued (bench_plan);
+#   - the queue at 1,000, 5,000 and 20,000 jobs: adding, deleting, moving,
+#     clearing, memory, the longest turn of the event loop (bench_queue).
 #   - FLAC -> MP3 through the ffmpeg pipe against WAV -> MP3 (bench_sources).
 #
 #   bench/figures.sh [build-folder]     (default: build-figures next to bench/)
@@ -25,7 +30,8 @@ memory_target_kib=$((80 * 1024))
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" --target bench_startup bench_run bench_filelist bench_plan bench_sources >/dev/null
+cmake --build "$build" --target bench_startup bench_run bench_filelist bench_plan bench_parallel \
+    bench_queue bench_sources >/dev/null
 
 startup="$build/bench/startup/bench_startup"
 tmp=$(mktemp -d)
@@ -104,14 +110,27 @@ if command -v Xvfb >/dev/null 2>&1; then
     report xvfb "X11 (Xvfb, no window manager)"
 fi
 
-echo "== Batch run (bench_run)"
-"$build/bench/run/bench_run"
+echo "== Batch run, one job at a time (bench_run)"
+"$build/bench/run/bench_run" 500 5 1
+echo
+echo "== Batch run, four jobs at once (bench_run)"
+"$build/bench/run/bench_run" 500 5 4
+echo
+echo "== Real lame, one job at a time and one per core (bench_parallel)"
+if command -v lame >/dev/null 2>&1; then
+    "$build/bench/parallel/bench_parallel"
+else
+    echo "lame is not installed"
+fi
 echo
 echo "== File list (bench_filelist)"
 QT_QPA_PLATFORM=offscreen "$build/bench/filelist/bench_filelist"
 echo
 echo "== Plan of outputs (bench_plan)"
 QT_QPA_PLATFORM=offscreen "$build/bench/plan/bench_plan" 2>/dev/null
+echo
+echo "== Queue at scale (bench_queue)"
+QT_QPA_PLATFORM=offscreen "$build/bench/queue/bench_queue" 2>/dev/null
 echo
 echo "== FLAC against WAV (bench_sources)"
 "$build/bench/sources/bench_sources"

@@ -88,6 +88,22 @@ Kazan, Russia, 2026</translation>
             <translation>If the file already exists:</translation>
         </message>
         <message>
+            <source>по числу ядер</source>
+            <translation>one per core</translation>
+        </message>
+        <message>
+            <source>Одновременно заданий:</source>
+            <translation>Jobs at once:</translation>
+        </message>
+        <message>
+            <source>Только когда задания выполняются по одному</source>
+            <translation>Only when jobs run one at a time</translation>
+        </message>
+        <message>
+            <source>Пауза между заданиями, с:</source>
+            <translation>Pause between jobs, s:</translation>
+        </message>
+        <message>
             <source>Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack</source>
             <translation>Also encode FLAC, Ogg, Opus, AIFF, M4A, WavPack</translation>
         </message>
@@ -98,10 +114,6 @@ Kazan, Russia, 2026</translation>
     </context>
     <context>
         <name>TBatchRun</name>
-        <message>
-            <source>Готово. Ошибок: </source>
-            <translation>Done. Errors: </translation>
-        </message>
         <message>
             <source>Готово</source>
             <translation>Done</translation>
@@ -119,30 +131,6 @@ Kazan, Russia, 2026</translation>
             <translation>. Errors: </translation>
         </message>
         <message>
-            <source>Не удалось создать временный файл: </source>
-            <translation>Could not create a temporary file: </translation>
-        </message>
-        <message>
-            <source>Не удалось запустить кодировщик</source>
-            <translation>Could not start the encoder</translation>
-        </message>
-        <message>
-            <source>Кодировщик завершился аварийно</source>
-            <translation>The encoder crashed</translation>
-        </message>
-        <message>
-            <source>Код завершения </source>
-            <translation>Exit status </translation>
-        </message>
-        <message>
-            <source>Кодировщик не создал файл назначения</source>
-            <translation>The encoder wrote no output file</translation>
-        </message>
-        <message>
-            <source>Не удалось сохранить файл результата: </source>
-            <translation>Could not save the output file: </translation>
-        </message>
-        <message>
             <source>Ожидание отмены... </source>
             <translation>Waiting for cancel... </translation>
         </message>
@@ -153,6 +141,14 @@ Kazan, Russia, 2026</translation>
         <message>
             <source>Пропущено: файл уже существует</source>
             <translation>Skipped: the file already exists</translation>
+        </message>
+        <message>
+            <source>Прервано</source>
+            <translation>Stopped</translation>
+        </message>
+        <message>
+            <source>Ожидание завершения текущих заданий… (ещё раз «Отмена» — прервать)</source>
+            <translation>Waiting for the running jobs to finish… (“Cancel” once more stops them)</translation>
         </message>
     </context>
     <context>
@@ -315,6 +311,37 @@ frequencies</translation>
             <source>tessary_ru.html</source>
             <comment>the help page of this language</comment>
             <translation>tessary_en.html</translation>
+        </message>
+    </context>
+    <context>
+        <name>TJobRunner</name>
+        <message>
+            <source>Не удалось создать временный файл: </source>
+            <translation>Could not create a temporary file: </translation>
+        </message>
+        <message>
+            <source>Не удалось запустить кодировщик</source>
+            <translation>Could not start the encoder</translation>
+        </message>
+        <message>
+            <source>Кодировщик завершился аварийно</source>
+            <translation>The encoder crashed</translation>
+        </message>
+        <message>
+            <source>Код завершения </source>
+            <translation>Exit status </translation>
+        </message>
+        <message>
+            <source>Кодировщик не создал файл назначения</source>
+            <translation>The encoder wrote no output file</translation>
+        </message>
+        <message>
+            <source>Не удалось сохранить файл результата: </source>
+            <translation>Could not save the output file: </translation>
+        </message>
+        <message>
+            <source>Прервано</source>
+            <translation>Stopped</translation>
         </message>
     </context>
     <context>
@@ -605,6 +632,13 @@ frequencies</translation>
         </message>
     </context>
     <context>
+        <name>TRunProgress</name>
+        <message>
+            <source>Осталось: %1</source>
+            <translation>Time left: %1</translation>
+        </message>
+    </context>
+    <context>
         <name>TTagEditor</name>
         <message>
             <source>Фикс.</source>
@@ -711,6 +745,10 @@ frequencies</translation>
         <message>
             <source>%1 из %2</source>
             <translation>%1 of %2</translation>
+        </message>
+        <message>
+            <source>Добавление в очередь: %1 из %2</source>
+            <translation>Adding to the queue: %1 of %2</translation>
         </message>
     </context>
 </TS>

@@ -1,7 +1,6 @@
 #include "batchrun.h"
 
 #include "cmdline.h"
-#include "coverfile.h"
 #include "decoderpipe.h"
 #include "naming.h"
 #include "outputnamer.h"
@@ -13,8 +12,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
+#include <QPointer>
 #include <QTimer>
+
+#include <algorithm>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -33,25 +36,22 @@ bool SameFile(const QString& a, const QString& b)
 TBatchRun::TBatchRun(TQueue& queue, const ProgramSettings& settings, IRunView& view,
                      QObject* parent)
     : QObject(parent), m_queue(queue), m_settings(settings), m_view(view),
-      m_encoder(new TEncoderProcess(this))
+      m_tick(new QTimer(this))
 {
-    connect(m_encoder, &TEncoderProcess::Ended, this, &TBatchRun::OnEncoderEnded);
-    connect(m_encoder, &TEncoderProcess::PercentChanged, this, &TBatchRun::ShowPercent);
+    m_tick->setInterval(500);
+    connect(m_tick, &QTimer::timeout, this, &TBatchRun::Tick);
 }
 
-void TBatchRun::ShowPercent(int percent)
-{
-    if (const int line = CurrentLine(); line >= 0)
-        m_view.SetProgress(line, m_queue.Count(), percent);
-}
+// Only when the program quits in the middle of a run: the runners kill
+// their encoders, and the half-written temporaries go with them.
+TBatchRun::~TBatchRun() = default;
 
-TBatchRun::~TBatchRun()
+template <typename F> void TBatchRun::Later(std::chrono::milliseconds delay, F f)
 {
-    // Only when the program quits in the middle of a job: the encoder is
-    // killed with it, and its half-written temporary goes too.
-    if (m_encoder->IsRunning())
-        delete m_encoder;
-    m_current.temp.reset();
+    QTimer::singleShot(delay, this, [this, f, generation = m_generation] {
+        if (m_running && generation == m_generation)
+            (this->*f)();
+    });
 }
 
 void TBatchRun::Start(TExistingOutput answer)
@@ -59,51 +59,85 @@ void TBatchRun::Start(TExistingOutput answer)
     if (m_running || m_queue.Count() == 0)
         return;
     m_running = true;
+    ++m_generation;
     m_existing = answer != TExistingOutput::Ask ? answer : m_settings.ExistingOutput;
     if (m_existing == TExistingOutput::Ask)
         m_existing = TExistingOutput::KeepBoth;
     m_namer = std::make_unique<TOutputNamer>();
     m_cleanedFolders.clear();
     m_cancelRequested = false;
+    m_stopRequested = false;
     m_failures = 0;
-    m_jobs.clear();
-    for (int i = 0; i < m_queue.Count(); ++i)
-        m_jobs.push_back({m_queue.Items(i), m_queue.Items(i)->InputFile()});
-    m_next = 0;
-    NextPosition();
-}
-
-void TBatchRun::NextPosition()
-{
-    while (m_next < m_jobs.size() && !m_cancelRequested) {
-        const int line = LineOf(m_jobs[m_next++]);
-        if (line < 0 || m_view.IsLineChecked(line))
-            continue; // removed since the start, or processed: no text, no pause
-        if (StartJob(m_queue.Items(line), line))
-            return;
+    m_haltText.clear();
+    m_pauseSteps = 2 * int(qMin(m_settings.PauseBetweenJobs, ProgramSettings::MaxPauseBetweenJobs));
+    m_scheduler.Reset(m_queue, m_settings.EffectiveParallelJobs());
+    m_progress.Reset();
+    m_progress.Reserve(m_queue.Count());
+    for (int i = 0; i < m_queue.Count(); ++i) {
+        if (!m_view.IsLineChecked(i))
+            m_progress.AddJob(m_queue.Items(i)->Id(), m_queue.Items(i)->InputFile());
     }
-    EndRun(m_failures > 0 ? tr("Готово. Ошибок: ") + QString::number(m_failures)
-                          : tr("Готово"));
+    // The sources' lengths are read by the ticks, a slice at a time.
+    m_durationsRead = false;
+    m_clock.start();
+    m_tick->start();
+    Fill();
 }
 
-bool TBatchRun::StartJob(TQueueItem* job, int line)
+void TBatchRun::Cancel()
+{
+    if (!m_running || !m_cancelRequested) {
+        m_cancelRequested = true;
+        // One at a time, the run's texts stay those of the countdown.
+        if (m_running && !m_scheduler.Sequential() && m_scheduler.Running() > 0)
+            m_view.SetStatusText(WaitingText());
+        return;
+    }
+    if (m_stopRequested || m_runners.empty())
+        return;
+    m_stopRequested = true;
+    for (const auto& runner : m_runners)
+        runner->Stop(m_stopGrace);
+}
+
+// Starts jobs, in run order, while slots are free; ends the run when none
+// is running and none is left to start.
+void TBatchRun::Fill()
+{
+    while (!m_cancelRequested && m_haltText.isEmpty() && m_showingError == 0
+           && m_scheduler.HasFreeSlot()) {
+        const std::optional<quint64> id = m_scheduler.TakeNext();
+        if (!id)
+            break;
+        const int line = m_queue.IndexOfId(*id);
+        if (line < 0 || m_view.IsLineChecked(line)) {
+            // Removed since the start, or processed: no text, no pause.
+            m_progress.Ended(*id, false);
+            continue;
+        }
+        StartJob(m_queue.Items(line), line);
+    }
+    if (m_runners.empty() && m_showingError == 0)
+        EndRun(EndText());
+}
+
+void TBatchRun::StartJob(TQueueItem* job, int line)
 {
     const int mode = m_view.CurrentMode();
     const TOutputNamer::Assignment named = m_namer->Assign(*job, m_settings, mode, m_existing, job);
     if (named.skip) {
         // Like a processed line: no status text, no pause, not an error.
         m_view.SetLineSkipped(line, SkippedReason());
-        return false;
+        m_progress.Ended(job->Id(), false);
+        return;
     }
     m_view.SetStatusText(tr("Обрабатывается: ") + job->InputFile());
 
     if (!EnsureOutputDir(job->OutputDir())) {
-        const QString text = tr("Не удалось создать папку: ") + job->OutputDir();
-        m_view.SetLineFailure(line, text);
-        // The jobs that failed before this one still count.
-        EndRun(m_failures > 0 ? text + tr(". Ошибок: ") + QString::number(m_failures)
-                              : text);
-        return true;
+        m_haltText = tr("Не удалось создать папку: ") + job->OutputDir();
+        m_view.SetLineFailure(line, m_haltText);
+        m_progress.Ended(job->Id(), false);
+        return;
     }
     const QString folderKey = QFileInfo(job->OutputDir()).absoluteFilePath();
     if (!m_cleanedFolders.contains(folderKey)) {
@@ -111,198 +145,174 @@ bool TBatchRun::StartJob(TQueueItem* job, int line)
         TTempOutput::RemoveStale(job->OutputDir());
     }
 
-    m_current.job = job;
-    m_current.input = job->InputFile();
-    m_current.output = job->OutputFile();
-    m_current.replace = named.replace;
+    auto runner = std::make_unique<TJobRunner>(job->Id(), job->InputFile(), job->OutputFile(),
+                                               named.replace);
+    TJobRunner* r = runner.get();
+    connect(r, &TJobRunner::PercentChanged, this, [this, r](int percent) { OnPercent(r, percent); });
+    connect(r, &TJobRunner::Ended, this,
+            [this, r](const TJobRunner::Outcome& outcome) { OnRunnerEnded(r, outcome); });
+    m_runners.push_back(std::move(runner));
+    m_scheduler.Started(job->Id());
+    m_progress.Started(job->Id());
 
-    if (SameFile(m_current.output, m_current.input)) {
-        FinishJob(false, SamePathReason());
-        return true;
+    if (SameFile(job->OutputFile(), job->InputFile())) {
+        r->Fail(SamePathReason());
+        return;
     }
-    m_current.temp = std::make_unique<TTempOutput>();
-    QString error;
-    if (!m_current.temp->Create(job->OutputDir(), &error)) {
-        FinishJob(false, tr("Не удалось создать временный файл: ") + error);
-        return true;
-    }
-    QStringList arguments = JobArguments(*job, mode, m_current.temp->Path());
-    if (mode == EncodeMode && m_settings.EmbedCoverArt && job->Id3v2()) {
-        auto cover = std::make_unique<TCoverFile>();
-        if (cover->Prepare(m_current.input)) {
-            AddCoverArt(arguments, cover->Path());
-            m_current.cover = std::move(cover);
-        }
-    }
-    QProcess* feeder = nullptr;
-    if (mode == EncodeMode && TDecoderPipe::Wanted(m_current.input)) {
-        auto* pipe = new TDecoderPipe(m_encoder);
-        QString message;
-        if (!pipe->Prepare(m_decoder, m_current.input, &message)) {
-            delete pipe;
-            FinishJob(false, message);
-            return true;
-        }
-        connect(pipe, &TDecoderPipe::PercentChanged, this, &TBatchRun::ShowPercent);
-        m_current.pipe = pipe;
-        feeder = pipe->Feeder();
-        PipeInput(arguments);
-    }
-    if (m_encoder->Start(m_program, arguments, Paths::ProgramFolder(), feeder) && feeder)
-        m_current.pipe->Start();
-    m_view.SetProgress(line, m_queue.Count(), -1);
-    return true;
-}
-
-void TBatchRun::OnEncoderEnded(const TEncoderProcess::Result& result)
-{
-    // A job fed by a decoder is judged once both have ended.
-    if (TDecoderPipe* pipe = m_current.pipe; pipe && pipe->Running())
-        pipe->WhenEnded([this, result] { JudgeJob(result, true); });
-    else
-        JudgeJob(result, false);
-}
-
-void TBatchRun::JudgeJob(const TEncoderProcess::Result& result, bool decoderOutlived)
-{
-    QString reason;
-    if (!result.started) {
-        // Only a failure with a name gets a message box; the line shows every one.
-        if (!result.errorName.isEmpty())
-            m_view.ShowError(result.errorName);
-        reason = result.errorName.isEmpty() ? result.errorText : result.errorName;
-        if (reason.isEmpty())
-            reason = tr("Не удалось запустить кодировщик");
+    // WAV sources and the decoding mode start lame exactly as before.
+    if (mode == EncodeMode && TDecoderPipe::Wanted(job->InputFile()))
+        r->SetDecoder(m_decoder);
+    r->SetCoverArt(mode == EncodeMode && m_settings.EmbedCoverArt && job->Id3v2());
+    r->Start(m_program,
+             [job, mode](const QString& temporary) { return JobArguments(*job, mode, temporary); },
+             job->OutputDir(), Paths::ProgramFolder());
+    if (!r->Started())
+        return;
+    if (m_scheduler.Sequential()) {
+        m_view.SetProgress(line, m_queue.Count(), -1);
     } else {
-        if (result.crashed)
-            reason = tr("Кодировщик завершился аварийно");
-        else if (result.exitCode != 0)
-            reason = tr("Код завершения ") + QString::number(result.exitCode);
-        else if (!m_current.temp || !m_current.temp->HasContent())
-            reason = tr("Кодировщик не создал файл назначения");
-        if (!reason.isEmpty() && !result.lastMessage.isEmpty())
-            reason += QStringLiteral(": ") + result.lastMessage;
+        m_view.SetLineProgress(line, 0);
+        ShowRunProgress();
     }
-    if (m_current.pipe) {
-        // lame ends normally on a stream cut short: a decoder failure is the
-        // job's failure, and usually the cause of the encoder's too.
-        if (const QString decoder =
-                m_current.pipe->FailureReason(!reason.isEmpty() && decoderOutlived);
-            !decoder.isEmpty())
-            reason = decoder;
-    }
-    // The output takes its final name only now that the job is done.
-    QString error;
-    if (reason.isEmpty() && !m_current.temp->Commit(m_current.output, m_current.replace, &error))
-        reason = tr("Не удалось сохранить файл результата: ") + error;
-    FinishJob(reason.isEmpty(), reason);
 }
 
-void TBatchRun::FinishJob(bool done, const QString& reason)
+void TBatchRun::OnPercent(TJobRunner* runner, int percent)
 {
-    const int line = CurrentLine();
-    if (done) {
+    m_progress.SetPercent(runner->JobId(), percent);
+    const int line = m_queue.IndexOfId(runner->JobId());
+    if (line < 0)
+        return;
+    if (m_scheduler.Sequential()) {
+        m_view.SetProgress(line, m_queue.Count(), percent);
+    } else {
+        m_view.SetLineProgress(line, percent);
+        ShowRunProgress();
+    }
+}
+
+void TBatchRun::ShowRunProgress()
+{
+    m_view.SetProgress(qMax(0, m_progress.Taken() - 1), m_progress.Total(), m_progress.Percent());
+}
+
+void TBatchRun::OnRunnerEnded(TJobRunner* runner, const TJobRunner::Outcome& outcome)
+{
+    const auto it = std::find_if(m_runners.begin(), m_runners.end(),
+                                 [runner](const auto& r) { return r.get() == runner; });
+    if (it == m_runners.end())
+        return;
+    const quint64 id = runner->JobId();
+    const QString input = runner->Input();
+    // Deleted once its signal has returned (or with the run); not to be
+    // touched after this.
+    TJobRunner* done = it->release();
+    done->setParent(this);
+    done->deleteLater();
+    m_runners.erase(it);
+    m_scheduler.Ended(id);
+    m_progress.Ended(id, outcome.done);
+
+    if (!outcome.errorName.isEmpty()) {
+        // Only a failure with a name gets a message box; the line shows every
+        // one. No job starts while the box is up.
+        const QPointer<TBatchRun> alive(this);
+        ++m_showingError;
+        m_view.ShowError(outcome.errorName);
+        if (!alive)
+            return;
+        --m_showingError;
+    }
+    const int line = m_queue.IndexOfId(id);
+    if (outcome.done) {
         if (m_settings.DeleteAfterProcess)
-            QFile::remove(m_current.input);
+            QFile::remove(input);
         if (line >= 0) {
             m_view.SetLineFailure(line, QString());
             m_view.SetLineChecked(line, true);
         }
+    } else if (outcome.stopped) {
+        if (line >= 0)
+            m_view.SetLineSkipped(line, StoppedReason());
     } else {
         ++m_failures;
-        // A failed job takes away only what it made itself: its temporary.
         if (line >= 0)
-            m_view.SetLineFailure(line, reason);
+            m_view.SetLineFailure(line, outcome.reason);
     }
-    m_current.job = nullptr;
-    m_current.temp.reset();
-    m_current.cover.reset();
-    if (m_current.pipe) {
-        // This may run inside the decoder's own end handler.
-        m_current.pipe->Kill();
-        m_current.pipe->deleteLater();
-        m_current.pipe = nullptr;
+    if (!m_scheduler.Sequential()) {
+        if (line >= 0)
+            m_view.SetLineProgress(line, -1);
+        ShowRunProgress();
     }
+    AfterJob();
+}
 
-    if (MoreJobsAhead()) {
+void TBatchRun::AfterJob()
+{
+    // Let the window handle what came in meanwhile before the run goes on.
+    if (m_scheduler.Sequential() && !m_stopRequested && m_pauseSteps > 0
+        && m_scheduler.MoreAhead(m_queue)) {
         m_pauseTick = 0;
         PauseTick();
-    } else {
-        // Let the window handle what came in meanwhile before the loop goes on.
-        QTimer::singleShot(0, this, &TBatchRun::NextPosition);
+        return;
     }
+    Later(0ms, &TBatchRun::Fill);
 }
 
 // One step of the pause: the even steps show the next count, every step first
 // tests the cancel flag and then waits one pause step.
 void TBatchRun::PauseTick()
 {
-    if (m_pauseTick >= 6) {
-        QTimer::singleShot(0, this, &TBatchRun::NextPosition);
+    if (m_pauseTick >= m_pauseSteps) {
+        Later(0ms, &TBatchRun::Fill);
         return;
     }
     if (m_pauseTick % 2 == 0) {
         m_view.SetStatusText(tr("Ожидание отмены... ")
-                             + QString::number(3 - m_pauseTick / 2));
+                             + QString::number((m_pauseSteps - m_pauseTick) / 2));
     }
     if (m_cancelRequested) {
-        QTimer::singleShot(0, this, &TBatchRun::NextPosition);
+        Later(0ms, &TBatchRun::Fill);
         return;
     }
     ++m_pauseTick;
-    QTimer::singleShot(m_pauseStep, this, &TBatchRun::PauseTick);
+    Later(m_pauseStep, &TBatchRun::PauseTick);
 }
 
-int TBatchRun::LineOf(const Entry& entry) const
+// Twice a second: a few more sources' lengths, and the time left.
+void TBatchRun::Tick()
 {
-    if (!entry.job)
-        return -1;
-    // Only the address is compared: a deleted job is never touched. A new job
-    // that took a deleted one's memory is told apart by its source file.
-    const int line = m_queue.IndexOf(entry.job);
-    if (line >= 0 && m_queue.Items(line)->InputFile() != entry.input)
-        return -1;
-    return line;
-}
-
-int TBatchRun::CurrentLine() const
-{
-    return LineOf({m_current.job, m_current.input});
+    if (!m_durationsRead)
+        m_durationsRead = m_progress.ReadDurations(15ms);
+    m_view.SetTimeLeft(m_progress.SecondsLeft(m_clock.elapsed() / 1000.0));
 }
 
 std::vector<const TQueueItem*> TBatchRun::JobsAhead() const
 {
-    std::vector<const TQueueItem*> jobs;
     if (!m_running)
-        return jobs;
-    // As LineOf() does, but with one pass over the queue for all of them.
-    QHash<const TQueueItem*, int> lines;
-    lines.reserve(m_queue.Count());
-    for (int i = 0; i < m_queue.Count(); ++i)
-        lines.insert(m_queue.Items(i), i);
-    jobs.reserve(m_jobs.size() - m_next);
-    for (std::size_t i = m_next; i < m_jobs.size(); ++i) {
-        const int line = lines.value(m_jobs[i].job, -1);
-        if (line >= 0 && m_queue.Items(line)->InputFile() == m_jobs[i].input)
-            jobs.push_back(m_queue.Items(line));
-    }
-    return jobs;
+        return {};
+    return m_scheduler.JobsAhead(m_queue);
 }
 
-bool TBatchRun::MoreJobsAhead() const
+bool TBatchRun::IsRunningJob(const TQueueItem* job) const
 {
-    for (std::size_t i = m_next; i < m_jobs.size(); ++i) {
-        if (LineOf(m_jobs[i]) >= 0)
-            return true;
-    }
-    return false;
+    return m_running && job && m_scheduler.IsRunning(job->Id());
+}
+
+QString TBatchRun::EndText() const
+{
+    // The jobs that failed before an output folder failed still count.
+    const QString errors = m_failures > 0 ? tr(". Ошибок: ") + QString::number(m_failures)
+                                          : QString();
+    return (m_haltText.isEmpty() ? tr("Готово") : m_haltText) + errors;
 }
 
 void TBatchRun::EndRun(const QString& status)
 {
     m_namer.reset();
-    m_jobs.clear();
-    m_current = Current();
+    m_scheduler.Clear();
+    m_progress.Reset();
+    m_tick->stop();
+    m_view.SetTimeLeft(-1);
     if (m_settings.DeleteFromQueue)
         m_view.DeleteProcessedLines();
     m_view.SetProgress(-1, m_queue.Count(), -1);

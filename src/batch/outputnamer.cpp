@@ -32,14 +32,32 @@ QString TOutputNamer::Numbered(const QString& path, int n)
 
 bool TOutputNamer::Exists(const QString& path)
 {
-    if (m_rememberFolders) {
-        const QString folder = path.left(path.lastIndexOf(u'/') + 1);
-        auto it = m_folderExists.find(folder);
-        if (it == m_folderExists.end())
-            it = m_folderExists.insert(folder, QFileInfo(folder).isDir());
-        if (!it.value())
-            return false;
+    if (!m_rememberFolders)
+        return QFileInfo::exists(path);
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = path.left(slash + 1);
+    auto it = m_folders.find(folder);
+    if (it == m_folders.end()) {
+        Folder f;
+        f.exists = QFileInfo(folder).isDir();
+        it = m_folders.insert(folder, f);
     }
+    Folder& f = it.value();
+    if (!f.exists)
+        return false;
+    // A listing costs about as much as a few dozen look-ups; a folder that
+    // many outputs go into is cheaper listed (and thousands of them are).
+    constexpr int kListAfter = 32;
+    if (!f.listed && ++f.asked > kListAfter) {
+        // As QFileInfo::exists() sees it: links are followed, so a broken
+        // one is no file.
+        const QStringList names =
+            QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        f.names = QSet<QString>(names.begin(), names.end());
+        f.listed = true;
+    }
+    if (f.listed)
+        return f.names.contains(path.mid(slash + 1));
     return QFileInfo::exists(path);
 }
 

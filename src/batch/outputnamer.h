@@ -4,6 +4,7 @@
 #include "programsettings.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 class TQueueItem;
@@ -39,15 +40,24 @@ public:
 
     // For a namer that lives only as long as one plan: folders found missing
     // are remembered, so the files of a new artist or album folder cost no
-    // look-up each. A run's namer must not, as the run creates folders.
+    // look-up each, and a folder asked about often is listed once instead of
+    // looked up file by file. A run's namer must not, as the run creates
+    // folders and files.
     void RememberMissingFolders() { m_rememberFolders = true; }
 
 private:
+    struct Folder
+    {
+        bool exists = false;
+        int asked = 0;
+        bool listed = false;
+        QSet<QString> names; // every entry, once listed
+    };
     bool Exists(const QString& path);
 
     TNamingTree m_tree;
     QHash<QString, const TQueueItem*> m_given;  // cleaned path -> job that got it
     QHash<QString, const TQueueItem*> m_wanted; // cleaned wanted path -> first job
     bool m_rememberFolders = false;
-    QHash<QString, bool> m_folderExists;
+    QHash<QString, Folder> m_folders;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 // What the batch run needs from the window that shows the queue. The main
 // window implements it; tests implement it with a plain recording object.
@@ -15,8 +16,8 @@ public:
     // Marks line as failed (error mark and tooltip); an empty reason clears the mark.
     virtual void SetLineFailure(int line, const QString& reason) = 0;
     // Marks line as skipped (a mark of its own and reason as tooltip): the job
-    // was not run, which is not a failure. SetLineFailure with an empty
-    // reason clears this mark too.
+    // was not run, or was stopped by the user, which is not a failure.
+    // SetLineFailure with an empty reason clears this mark too.
     virtual void SetLineSkipped(int line, const QString& reason) = 0;
     // Removes every checked line together with its job (the "remove processed" operation).
     virtual void DeleteProcessedLines() = 0;
@@ -26,5 +27,12 @@ public:
     virtual int CurrentMode() const = 0;
     // Progress of the running job: position (from 0) among count lines, and the
     // encoder's percent (-1 when not known yet). Called with position -1 when the run ends.
+    // With jobs running at once: the position of the last job started among
+    // the run's jobs, and the percent of the whole run.
     virtual void SetProgress(int position, int count, int percent) = 0;
+    // With jobs running at once, the percent shown on a running job's line;
+    // -1 takes it away.
+    virtual void SetLineProgress(int line, int percent) { Q_UNUSED(line) Q_UNUSED(percent) }
+    // The estimate of the run's time left in seconds; -1 when there is none.
+    virtual void SetTimeLeft(int seconds) { Q_UNUSED(seconds) }
 };

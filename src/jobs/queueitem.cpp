@@ -38,11 +38,6 @@ bool TQueueItem::ReadWholeNumber(const QString& text, qint64* value)
     return true;
 }
 
-int TQueueItem::Index() const
-{
-    return m_queue ? m_queue->IndexOf(this) : -1;
-}
-
 void TQueueItem::SetYear(const QString& v)
 {
     qint64 number = 0;

@@ -25,7 +25,7 @@ public:
     // Never reused within the program's life, unlike the job's address: a
     // dialog or a run that outlives the job finds it gone by this number.
     quint64 Id() const { return m_id; }
-    int Index() const; // position in the owning queue, -1 when detached
+    int Index() const { return m_queue ? m_index : -1; } // position in the owning queue
 
     const QString& Title() const { return m_title; }
     const QString& Artist() const { return m_artist; }
@@ -91,6 +91,7 @@ private:
 
     TQueue* m_queue = nullptr;
     quint64 m_id = 0;
+    int m_index = -1; // kept by the queue
     QString m_title, m_artist, m_album, m_year;
     quint8 m_track = 0;
     quint8 m_genre = 255;

@@ -172,6 +172,11 @@ TEncoderProcess::TEncoderProcess(QObject* parent) : QObject(parent)
             Qt::QueuedConnection);
     connect(&m_process, &QProcess::errorOccurred, this, &TEncoderProcess::OnError,
             Qt::QueuedConnection);
+    m_killTimer.setSingleShot(true);
+    connect(&m_killTimer, &QTimer::timeout, this, [this] {
+        if (m_process.state() != QProcess::NotRunning)
+            m_process.kill();
+    });
 }
 
 TEncoderProcess::~TEncoderProcess()
@@ -215,6 +220,15 @@ bool TEncoderProcess::Start(const QString& program, const QStringList& arguments
     m_process.setProcessEnvironment(Encoder::Environment(QProcessEnvironment::systemEnvironment()));
     m_process.start(QIODevice::ReadOnly);
     return true;
+}
+
+void TEncoderProcess::Stop(std::chrono::milliseconds grace)
+{
+    // A start that failed already ends on its own; nothing runs to be stopped.
+    if (!m_active || m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    m_killTimer.start(grace);
 }
 
 void TEncoderProcess::OnReadyRead()
@@ -294,6 +308,7 @@ void TEncoderProcess::Unlink()
 
 void TEncoderProcess::End(const Result& result)
 {
+    m_killTimer.stop();
     Unlink();
     m_active = false;
     Q_EMIT Ended(result);

@@ -5,6 +5,9 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+
+#include <chrono>
 
 // Starting the encoder on Linux: where `lame` is found, the environment it
 // gets, how a start failure is named, and what its progress output means.
@@ -68,6 +71,9 @@ public:
     bool Start(const QString& program, const QStringList& arguments,
                const QString& workingDirectory, QProcess* feeder = nullptr);
     bool IsRunning() const { return m_active; }
+    // Asks a running encoder to end (SIGTERM) and kills it (SIGKILL) if it
+    // is still there after grace. Never waits: Ended follows as usual.
+    void Stop(std::chrono::milliseconds grace);
 
 Q_SIGNALS:
     void PercentChanged(int percent);
@@ -84,6 +90,7 @@ private:
     void Unlink();
 
     QProcess m_process;
+    QTimer m_killTimer;
     QProcess* m_feeder = nullptr;
     bool m_active = false;
     int m_percent = -1;

@@ -5,8 +5,20 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QSpinBox>
+#include <QThread>
 #include <QVBoxLayout>
+
+namespace {
+
+int Cores()
+{
+    return qBound(1, QThread::idealThreadCount(), int(ProgramSettings::MaxParallelJobs));
+}
+
+} // namespace
 
 TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
 {
@@ -24,6 +36,29 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     existingLabel->setObjectName(QStringLiteral("ExistingLbl"));
     existingLabel->setBuddy(m_existing);
 
+    m_parallel = new QSpinBox;
+    m_parallel->setObjectName(QStringLiteral("ParallelEd"));
+    m_parallel->setRange(1, int(ProgramSettings::MaxParallelJobs));
+    m_perCore = new QCheckBox(tr("по числу ядер"));
+    m_perCore->setObjectName(QStringLiteral("ParallelCoresCB"));
+    auto* parallelLabel = new QLabel(tr("Одновременно заданий:"));
+    parallelLabel->setObjectName(QStringLiteral("ParallelLbl"));
+    parallelLabel->setBuddy(m_parallel);
+    auto* parallelRow = new QHBoxLayout;
+    parallelRow->addWidget(m_parallel);
+    parallelRow->addWidget(m_perCore);
+    parallelRow->addStretch(1);
+
+    m_pause = new QSpinBox;
+    m_pause->setObjectName(QStringLiteral("PauseEd"));
+    m_pause->setRange(0, int(ProgramSettings::MaxPauseBetweenJobs));
+    m_pause->setToolTip(tr("Только когда задания выполняются по одному"));
+    auto* pauseLabel = new QLabel(tr("Пауза между заданиями, с:"));
+    pauseLabel->setObjectName(QStringLiteral("PauseLbl"));
+    pauseLabel->setBuddy(m_pause);
+
+    connect(m_perCore, &QCheckBox::toggled, this, &TAdvancedTab::ApplyParallelRule);
+    connect(m_parallel, &QSpinBox::valueChanged, this, &TAdvancedTab::ApplyParallelRule);
     m_allFormats = new QCheckBox(tr("Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack"));
     m_allFormats->setObjectName(QStringLiteral("SourceFormatsCB"));
     m_cover = new QCheckBox(tr("Вставлять обложку"));
@@ -32,6 +67,8 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(existingLabel, m_existing);
+    form->addRow(parallelLabel, parallelRow);
+    form->addRow(pauseLabel, m_pause);
 
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(8, 8, 8, 8);
@@ -49,6 +86,22 @@ void TAdvancedTab::Load(const ProgramSettings& settings)
     m_existing->setCurrentIndex(int(settings.ExistingOutput));
     m_allFormats->setChecked(settings.AllSourceFormats);
     m_cover->setChecked(settings.EmbedCoverArt);
+    const bool perCore = settings.ParallelJobs == 0;
+    m_perCore->setChecked(perCore);
+    m_parallel->setValue(perCore ? Cores() : int(settings.ParallelJobs));
+    m_pause->setValue(int(qMin(settings.PauseBetweenJobs, ProgramSettings::MaxPauseBetweenJobs)));
+    ApplyParallelRule();
+}
+
+// With one job per core the box shows the number of cores and cannot be
+// edited; the pause only means something while jobs run one at a time.
+void TAdvancedTab::ApplyParallelRule()
+{
+    const bool perCore = m_perCore->isChecked();
+    if (perCore && m_parallel->value() != Cores())
+        m_parallel->setValue(Cores());
+    m_parallel->setEnabled(!perCore);
+    m_pause->setEnabled(m_parallel->value() == 1);
 }
 
 void TAdvancedTab::Store(ProgramSettings& settings) const
@@ -56,6 +109,8 @@ void TAdvancedTab::Store(ProgramSettings& settings) const
     settings.ShowOutputNames = m_showOutput->isChecked();
     const int index = m_existing->currentIndex();
     settings.ExistingOutput = index >= 0 ? TExistingOutput(index) : TExistingOutput::Ask;
+    settings.ParallelJobs = m_perCore->isChecked() ? 0 : quint32(m_parallel->value());
+    settings.PauseBetweenJobs = quint32(m_pause->value());
     settings.AllSourceFormats = m_allFormats->isChecked();
     settings.EmbedCoverArt = m_cover->isChecked();
 }

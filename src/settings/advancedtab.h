@@ -4,11 +4,13 @@
 
 class QCheckBox;
 class QComboBox;
+class QSpinBox;
 struct ProgramSettings;
 
 // The preferences tab "Дополнительно": the settings added to the program
-// after its first two tabs were laid out (the output column and what a run
-// does with outputs that exist already, the source kinds, cover art).
+// after its first two tabs were laid out (the output column, what a run
+// does with outputs that exist already, how many encoders run at once, the
+// pause between jobs run one after the other, the source kinds, cover art).
 class TAdvancedTab final : public QWidget
 {
     Q_OBJECT
@@ -19,8 +21,13 @@ public:
     void Store(ProgramSettings& settings) const;
 
 private:
+    void ApplyParallelRule();
+
     QCheckBox* m_showOutput = nullptr;
     QComboBox* m_existing = nullptr;
+    QSpinBox* m_parallel = nullptr;
+    QCheckBox* m_perCore = nullptr;
+    QSpinBox* m_pause = nullptr;
     QCheckBox* m_allFormats = nullptr;
     QCheckBox* m_cover = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QThread>
 
 QString ProgramSettings::DefaultTargetDirectory()
 {
@@ -13,4 +14,10 @@ QString ProgramSettings::DefaultTargetDirectory()
     if (!dir.endsWith(u'/'))
         dir += u'/';
     return dir;
+}
+
+int ProgramSettings::EffectiveParallelJobs() const
+{
+    const quint32 n = ParallelJobs == 0 ? quint32(qMax(1, QThread::idealThreadCount())) : ParallelJobs;
+    return int(qBound<quint32>(1, n, MaxParallelJobs));
 }

@@ -36,6 +36,17 @@ struct ProgramSettings
     // Optional values, stored after the 21 of the original format.
     bool ShowOutputNames = true;
     TExistingOutput ExistingOutput = TExistingOutput::Ask;
+    // Encoders run at once: 0 one per processor core, 1 one after the other
+    // (with the countdown between jobs), up to MaxParallelJobs.
+    quint32 ParallelJobs = 1;
+    // Seconds of countdown between two jobs when they run one after the other.
+    quint32 PauseBetweenJobs = 3;
+
+    static constexpr quint32 MaxParallelJobs = 64;
+    static constexpr quint32 MaxPauseBetweenJobs = 3;
+    // How many encoders a run may start at once: ParallelJobs, with 0 as the
+    // number of processor cores.
+    int EffectiveParallelJobs() const;
     // "Source formats": 0 WAV only, 1 every kind the decoder takes.
     bool AllSourceFormats = false;
     // "Embed cover art": jobs with an ID3v2 tag get the source's picture.

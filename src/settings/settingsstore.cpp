@@ -95,12 +95,19 @@ void LoadSettings(ProgramSettings& settings,
         && ReadString(k, QStringLiteral("Folder"), folder);
     // Values added after the original 21: each one missing or unreadable
     // keeps its default and costs no other value anything. An unknown choice
-    // for existing outputs falls back to asking.
+    // for existing outputs falls back to asking, a number of jobs or a pause
+    // out of range to its default.
     if (const auto show = ReadDword(k, QStringLiteral("Show output names")))
         s.ShowOutputNames = *show != 0;
     if (const auto existing = ReadDword(k, QStringLiteral("Existing output"));
         existing && *existing <= quint32(TExistingOutput::KeepBoth))
         s.ExistingOutput = TExistingOutput(*existing);
+    if (const auto jobs = ReadDword(k, QStringLiteral("Parallel jobs"));
+        jobs && *jobs <= ProgramSettings::MaxParallelJobs)
+        s.ParallelJobs = *jobs;
+    if (const auto pause = ReadDword(k, QStringLiteral("Pause between jobs"));
+        pause && *pause <= ProgramSettings::MaxPauseBetweenJobs)
+        s.PauseBetweenJobs = *pause;
     if (const auto formats = ReadDword(k, QStringLiteral("Source formats")); formats && *formats <= 1)
         s.AllSourceFormats = *formats == 1;
     if (const auto cover = ReadDword(k, QStringLiteral("Embed cover art")))
@@ -152,6 +159,8 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
         {QStringLiteral("Folder"), TRegValue::String(folder)},
         {QStringLiteral("Show output names"), flag(settings.ShowOutputNames)},
         {QStringLiteral("Existing output"), dword(quint32(settings.ExistingOutput))},
+        {QStringLiteral("Parallel jobs"), dword(settings.ParallelJobs)},
+        {QStringLiteral("Pause between jobs"), dword(settings.PauseBetweenJobs)},
         {QStringLiteral("Source formats"), flag(settings.AllSourceFormats)},
         {QStringLiteral("Embed cover art"), flag(settings.EmbedCoverArt)},
     };

@@ -15,6 +15,7 @@
 #include "paths.h"
 #include "prefdialog.h"
 #include "propdialog.h"
+#include "queueadder.h"
 #include "queuelist.h"
 #include "settingsstore.h"
 #include "sourcetags.h"
@@ -112,12 +113,19 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
                                                  [this] { return CurrentMode(); }, this);
     m_run = new TBatchRun(m_queue, m_settings, *m_runView, this);
     m_run->setObjectName(QStringLiteral("BatchRun"));
-    connect(m_run, &TBatchRun::Finished, this, [this] { SetRunning(false); });
+    connect(m_run, &TBatchRun::Finished, this, &TMainF::UpdateQueueActions);
     m_preview = new TOutputPreview(m_queue, *m_queueList, m_settings,
                                    [this] { return CurrentMode(); }, this);
     m_preview->SetRun(m_run);
     connect(m_tagEditor, &TTagEditor::Edited, m_preview, &TOutputPreview::MarkDirty);
     connect(m_modeGroup, &QButtonGroup::idToggled, m_preview, &TOutputPreview::MarkDirty);
+    m_adder = new TQueueAdder([this](const QString& path) { AddToQueue(path); }, this);
+    connect(m_adder, &TQueueAdder::BusyChanged, this, [this](bool busy) {
+        m_preview->SetHeld(busy);
+        UpdateQueueActions();
+    });
+    connect(m_adder, &TQueueAdder::Progress, this,
+            [this](int done, int total) { m_runView->ShowAddProgress(done, total); });
 
     BuildMenus();
 
@@ -443,7 +451,8 @@ void TMainF::FormDestroy(QWidget* messageParent)
         return;
     m_destroyed = true;
 
-    // A run in progress ends with the window; its encoder goes with it.
+    // A run in progress ends with the window; its encoders go with it.
+    m_adder->Stop();
     m_preview->SetRun(nullptr);
     delete m_run;
     m_run = nullptr;
@@ -461,13 +470,20 @@ int TMainF::CurrentMode() const
     return id < 0 ? EncodeMode : id;
 }
 
-void TMainF::SetRunning(bool running)
+bool TMainF::QueueLocked() const
+{
+    return (m_run && m_run->IsRunning()) || (m_adder && m_adder->IsBusy());
+}
+
+void TMainF::UpdateQueueActions()
 {
     // The run keeps its own list of jobs, but the queue still must not be
-    // reshaped under it: adding, removing, reordering and a second start wait.
+    // reshaped under it: adding, removing, reordering and a second start
+    // wait, as they do while a long add is going on.
+    const bool locked = QueueLocked();
     for (QAction* a : {acAdd, acDel, acDelCompleted, acQClear, acGO, m_n4})
-        a->setEnabled(!running);
-    m_upDown->setEnabled(!running);
+        a->setEnabled(!locked);
+    m_upDown->setEnabled(!locked);
 }
 
 void TMainF::AddToQueue(const QString& path)
@@ -497,25 +513,23 @@ void TMainF::AddToQueue(const QString& path)
 
 QStringList TMainF::AddSources(const QStringList& paths)
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return paths;
     const SourcePaths::Result sources = SourcePaths::Expand(paths, m_fileList->Mask());
-    for (const QString& path : sources.files)
-        AddToQueue(path);
+    m_adder->Add(sources.files);
     return sources.refused;
 }
 
 void TMainF::AddBtnClick()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
-    for (const QString& path : m_fileList->SelectedFiles())
-        AddToQueue(path);
+    m_adder->Add(m_fileList->SelectedFiles());
 }
 
 void TMainF::FileListDblClick()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     const QString name = m_fileList->CurrentName();
     if (!name.isEmpty())
@@ -524,7 +538,7 @@ void TMainF::FileListDblClick()
 
 void TMainF::N4Click()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     const QString filter =
         SourcePaths::OpenFilter(CurrentMode() == DecodeMode, m_settings.AllSourceFormats);
@@ -536,21 +550,21 @@ void TMainF::N4Click()
 
 void TMainF::DelBtnClick()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     m_queueList->DeleteCurrent();
 }
 
 void TMainF::N15Click()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     m_queueList->DeleteProcessed();
 }
 
 void TMainF::N10Click()
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     m_queueList->ClearQueue();
 }
@@ -563,7 +577,7 @@ void TMainF::N12Click()
 
 void TMainF::GoBtnClick()
 {
-    if (!m_run || m_run->IsRunning())
+    if (!m_run || QueueLocked())
         return;
     TExistingOutput answer = TExistingOutput::Ask;
     if (m_settings.ExistingOutput == TExistingOutput::Ask) {
@@ -577,8 +591,7 @@ void TMainF::GoBtnClick()
     m_run->Start(answer);
     m_preview->MarkDirty();
     // An empty queue, or one with every line ticked, may end inside Start().
-    if (m_run->IsRunning())
-        SetRunning(true);
+    UpdateQueueActions();
 }
 
 void TMainF::CancelBtnClick()
@@ -625,7 +638,7 @@ void TMainF::ModeRGClick(int index)
 
 void TMainF::UpDown1Click(bool up)
 {
-    if (m_run && m_run->IsRunning())
+    if (QueueLocked())
         return;
     m_queueList->MoveCurrent(up);
 }

@@ -22,6 +22,7 @@ class TFolderTree;
 class THelpWindow;
 class TNewFileListBox;
 class TOutputPreview;
+class TQueueAdder;
 class TQueueList;
 class TTagEditor;
 class TUpDown;
@@ -41,6 +42,7 @@ public:
     TQueue& Queue() { return m_queue; }
     TBatchRun* BatchRun() const { return m_run; }
     TOutputPreview* OutputPreview() const { return m_preview; }
+    TQueueAdder* QueueAdder() const { return m_adder; }
     int CurrentMode() const;
 
     // Turns a file path into a new job and queue line; an exact path that is
@@ -48,7 +50,7 @@ public:
     void AddToQueue(const QString& path);
     // Queues files and folders handed over at once (the command line): the
     // current mode's files, folders with their sub-folders. Returns the
-    // paths it refused.
+    // paths it refused. A long list is added across turns of the event loop.
     QStringList AddSources(const QStringList& paths);
 
     // The add-file dialog: returns the chosen existing file, or an empty
@@ -75,6 +77,10 @@ private:
     // Empties the queue and saves the settings; runs once, from closing or
     // from destruction, whichever comes first.
     void FormDestroy(QWidget* messageParent);
+    // A run, or an add spread over several turns, is under way: the queue
+    // must not be reshaped meanwhile.
+    bool QueueLocked() const;
+    void UpdateQueueActions();
     void SetRunning(bool running);
     // The encoding mode's file mask: "*.wav", or every kind the decoder takes.
     QString EncodeMask() const;
@@ -127,5 +133,6 @@ private:
     std::unique_ptr<TWindowRunView> m_runView;
     TBatchRun* m_run = nullptr;
     TOutputPreview* m_preview = nullptr;
+    TQueueAdder* m_adder = nullptr;
     QPointer<THelpWindow> m_help;
 };

@@ -65,7 +65,21 @@ void TOutputPreview::MarkDirty()
     if (m_dirty)
         return;
     m_dirty = true;
-    QMetaObject::invokeMethod(this, &TOutputPreview::Recompute, Qt::QueuedConnection);
+    if (!m_held)
+        QMetaObject::invokeMethod(this, &TOutputPreview::RecomputeIfDirty, Qt::QueuedConnection);
+}
+
+void TOutputPreview::SetHeld(bool held)
+{
+    m_held = held;
+    if (!held && m_dirty)
+        QMetaObject::invokeMethod(this, &TOutputPreview::RecomputeIfDirty, Qt::QueuedConnection);
+}
+
+void TOutputPreview::RecomputeIfDirty()
+{
+    if (m_dirty && !m_held)
+        Recompute();
 }
 
 std::vector<TPlannedOutput> TOutputPreview::FreshPlan(TExistingOutput existing)
@@ -155,9 +169,8 @@ void TOutputPreview::Recompute()
             out.note = out.note.isEmpty() ? note : out.note + u'\n' + note;
         }
     }
-    // The rest: processed lines show where their file went; the job being
+    // The rest: processed lines show where their file went; the jobs being
     // run, and those the run has passed, the path the run gave them.
-    const TQueueItem* current = running ? m_run->CurrentJob() : nullptr;
     for (int i = 0; i < count; ++i) {
         const TQueueItem* job = m_queue.Items(i);
         const bool checked = m_list.IsLineChecked(i);
@@ -167,7 +180,7 @@ void TOutputPreview::Recompute()
         out.path = job->OutputFile();
         out.text = ShownPath(out.path, baseOf(job));
         out.written = checked;
-        if (job == current)
+        if (running && m_run->IsRunningJob(job))
             out.note = tr("Обрабатывается");
     }
     m_list.SetLineOutputs(std::move(lines));

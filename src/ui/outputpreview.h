@@ -31,6 +31,9 @@ public:
     // Something the plan depends on changed.
     void MarkDirty();
     bool IsDirty() const { return m_dirty; }
+    // While held (a long add is under way) changes are only marked; the
+    // plan follows once, when the hold ends.
+    void SetHeld(bool held);
     // Recomputes at once (also when nothing is marked).
     void Recompute();
 
@@ -45,6 +48,8 @@ public:
     int Recomputations() const { return m_recomputations; }
 
 private:
+    void RecomputeIfDirty();
+
     TQueue& m_queue;
     TQueueList& m_list;
     const ProgramSettings& m_settings;
@@ -52,5 +57,6 @@ private:
     const TBatchRun* m_run = nullptr;
     TOutputPlan m_plan;
     bool m_dirty = false;
+    bool m_held = false;
     int m_recomputations = 0;
 };

@@ -16,11 +16,42 @@ QColor TQueueLineDelegate::ClashColor()
     return QColor(0xb0, 0x5a, 0x00);
 }
 
+// The line of a running job: its percentage at the right end of the source
+// column and a thin bar along the bottom, the rest of the line as usual.
+void TQueueLineDelegate::PaintSource(QPainter* painter, const QStyleOptionViewItem& option,
+                                     const QModelIndex& index) const
+{
+    const int percent = m_list->LineProgress(index.row());
+    if (percent < 0) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QString text = QStringLiteral("%1%").arg(percent);
+    const int width = option.fontMetrics.horizontalAdvance(QStringLiteral("100%")) + 8;
+    QStyleOptionViewItem line = option;
+    line.rect.setRight(option.rect.right() - width);
+    QStyledItemDelegate::paint(painter, line, index);
+
+    const bool selected = option.state & QStyle::State_Selected;
+    const QRect figure(line.rect.right() + 1, option.rect.top(), width, option.rect.height());
+    painter->save();
+    if (selected)
+        painter->fillRect(figure, option.palette.brush(QPalette::Highlight));
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawText(figure.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, text);
+    QRect bar = option.rect.adjusted(1, 0, -1, 0);
+    bar.setTop(bar.bottom() - 1);
+    bar.setWidth(bar.width() * percent / 100);
+    painter->fillRect(bar, option.palette.brush(selected ? QPalette::HighlightedText
+                                                         : QPalette::Highlight));
+    painter->restore();
+}
+
 void TQueueLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const
 {
     if (!m_list->IsOutputColumnVisible()) {
-        QStyledItemDelegate::paint(painter, option, index);
+        PaintSource(painter, option, index);
         return;
     }
     const QHeaderView* header = m_list->Header();
@@ -28,7 +59,7 @@ void TQueueLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     QStyleOptionViewItem first = option;
     first.rect.setWidth(firstWidth);
-    QStyledItemDelegate::paint(painter, first, index);
+    PaintSource(painter, first, index);
 
     QStyleOptionViewItem second = option;
     second.rect = QRect(option.rect.left() + firstWidth, option.rect.top(),

@@ -65,9 +65,8 @@ TQueueItem* TQueueList::AddToQueue(const QString& path,
                                    const std::function<void(TQueueItem&)>& init)
 {
     // Linux file names are case-sensitive: only the exact path is a duplicate.
-    for (int i = 0; i < count(); ++i)
-        if (item(i)->text() == path)
-            return nullptr;
+    if (m_paths.contains(path))
+        return nullptr;
 
     TQueueItem* job = m_queue.Add();
     job->SetInputFile(path);
@@ -79,6 +78,7 @@ TQueueItem* TQueueList::AddToQueue(const QString& path,
     line->setFlags(line->flags() | Qt::ItemIsUserCheckable);
     line->setCheckState(Qt::Unchecked);
     addItem(line);
+    ++m_paths[line->text()];
     return job;
 }
 
@@ -100,6 +100,13 @@ void TQueueList::DropCurrent()
     setCurrentItem(nullptr);
 }
 
+void TQueueList::ForgetLine(const QListWidgetItem* line)
+{
+    const auto it = m_paths.find(line->text());
+    if (it != m_paths.end() && --it.value() <= 0)
+        m_paths.erase(it);
+}
+
 void TQueueList::DeleteCurrent()
 {
     const int line = CurrentLine();
@@ -107,8 +114,12 @@ void TQueueList::DeleteCurrent()
         return;
     ProgramChange guard(m_programChange);
     DropCurrent();
+    if (const TQueueItem* job = m_queue.Items(line))
+        m_progress.remove(job->Id());
     m_queue.Delete(line);
-    delete takeItem(line);
+    QListWidgetItem* gone = takeItem(line);
+    ForgetLine(gone);
+    delete gone;
     setCurrentItem(nullptr);
 }
 
@@ -116,12 +127,45 @@ void TQueueList::DeleteProcessed()
 {
     ProgramChange guard(m_programChange);
     DropCurrent();
-    for (int i = count() - 1; i >= 0; --i) {
-        if (item(i)->checkState() == Qt::Checked) {
-            delete takeItem(i);
-            m_queue.Delete(i);
+    const int lines = count();
+    std::vector<bool> remove(std::size_t(lines), false);
+    int removed = 0;
+    for (int i = 0; i < lines; ++i) {
+        remove[std::size_t(i)] = item(i)->checkState() == Qt::Checked;
+        removed += remove[std::size_t(i)];
+    }
+    for (int i = 0; i < lines; ++i) {
+        if (remove[std::size_t(i)])
+            m_progress.remove(m_queue.Items(i)->Id());
+    }
+    m_queue.DeleteWhere(remove);
+    // Taking a line out of the middle moves the rest of the list: fine for
+    // a few, but for many, every line is taken from the front (which costs
+    // nothing per line) and the kept ones go back in their order.
+    if (removed < 64) {
+        for (int i = lines - 1; i >= 0; --i) {
+            if (remove[std::size_t(i)]) {
+                QListWidgetItem* line = takeItem(i);
+                ForgetLine(line);
+                delete line;
+            }
+        }
+        setCurrentItem(nullptr);
+        return;
+    }
+    std::vector<QListWidgetItem*> kept;
+    kept.reserve(std::size_t(lines));
+    for (int i = 0; i < lines; ++i) {
+        QListWidgetItem* line = takeItem(0);
+        if (remove[std::size_t(i)]) {
+            ForgetLine(line);
+            delete line;
+        } else {
+            kept.push_back(line);
         }
     }
+    for (QListWidgetItem* line : kept)
+        addItem(line);
     setCurrentItem(nullptr);
 }
 
@@ -130,6 +174,8 @@ void TQueueList::ClearQueue()
     ProgramChange guard(m_programChange);
     DropCurrent();
     clear();
+    m_paths.clear();
+    m_progress.clear();
     m_queue.Clear();
 }
 
@@ -178,6 +224,24 @@ void TQueueList::SetLineSkipped(int line, const QString& reason)
         it->setIcon(Icons::Skipped());
         it->setToolTip(reason);
     }
+}
+
+void TQueueList::SetLineProgress(int line, int percent)
+{
+    const TQueueItem* job = m_queue.Items(line);
+    if (!job)
+        return;
+    if (percent < 0)
+        m_progress.remove(job->Id());
+    else
+        m_progress.insert(job->Id(), qMin(percent, 100));
+    viewport()->update(visualItemRect(item(line)));
+}
+
+int TQueueList::LineProgress(int line) const
+{
+    const TQueueItem* job = m_queue.Items(line);
+    return job ? m_progress.value(job->Id(), -1) : -1;
 }
 
 void TQueueList::SetOutputColumnVisible(bool on)

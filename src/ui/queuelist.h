@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QListWidget>
 
 #include <functional>
@@ -45,7 +46,7 @@ public:
     TQueueItem* CurrentJob() const;
 
     void DeleteCurrent();
-    // Removes every ticked line with its job, from the last line up.
+    // Removes every ticked line with its job, in time linear in the lines.
     void DeleteProcessed();
     void ClearQueue();
     // Moves the current line (and its job) one place; does nothing at the ends.
@@ -58,6 +59,11 @@ public:
     void SetLineFailure(int line, const QString& reason);
     // The mark of a job the run skipped, with reason as its tooltip.
     void SetLineSkipped(int line, const QString& reason);
+    // The percentage of a running job, drawn on its line; -1 removes it.
+    // Kept beside the items, so that a new figure repaints one line and
+    // changes nothing the plan of outputs depends on.
+    void SetLineProgress(int line, int percent);
+    int LineProgress(int line) const; // -1 when none is shown
 
     static QString OutputColumnTitle() { return tr("Файл результата"); }
     void SetOutputColumnVisible(bool on);
@@ -86,12 +92,15 @@ private:
     void OnItemChanged(QListWidgetItem* item);
     void OnSelectionChanged();
     void DropCurrent();
+    void ForgetLine(const QListWidgetItem* line);
 
     TQueue& m_queue;
     QHeaderView* m_header = nullptr;
     bool m_outputVisible = false;
     bool m_columnsSplit = false;
     std::vector<TLineOutput> m_outputs;
+    QHash<QString, int> m_paths;       // line text -> how many lines have it
+    QHash<quint64, int> m_progress;    // job Id -> percent shown on its line
     int m_programChange = 0; // > 0 while the program itself changes lines
     bool m_mousePress = false;
 };

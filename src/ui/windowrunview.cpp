@@ -1,7 +1,9 @@
 #include "windowrunview.h"
 
 #include "queuelist.h"
+#include "runprogress.h"
 
+#include <QCoreApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -20,14 +22,18 @@ TWindowRunView::TWindowRunView(QStatusBar& statusBar, TQueueList& queueList,
     m_text->setTextFormat(Qt::PlainText);
     m_position = new QLabel(&statusBar);
     m_position->setObjectName(QStringLiteral("RunPosition"));
+    m_timeLeft = new QLabel(&statusBar);
+    m_timeLeft->setObjectName(QStringLiteral("RunTimeLeft"));
     m_progress = new QProgressBar(&statusBar);
     m_progress->setObjectName(QStringLiteral("RunProgress"));
     m_progress->setRange(0, 100);
     m_progress->setFixedWidth(160);
     m_progress->setMaximumHeight(statusBar.fontMetrics().height() + 4);
     statusBar.addWidget(m_text, 1);
+    statusBar.addPermanentWidget(m_timeLeft);
     statusBar.addPermanentWidget(m_position);
     statusBar.addPermanentWidget(m_progress);
+    m_timeLeft->hide();
     m_position->hide();
     m_progress->hide();
 }
@@ -92,4 +98,34 @@ void TWindowRunView::SetProgress(int position, int count, int percent)
         m_progress->setValue(qBound(0, percent, 100));
     }
     m_progress->show();
+}
+
+void TWindowRunView::SetLineProgress(int line, int percent)
+{
+    m_queueList.SetLineProgress(line, percent);
+}
+
+void TWindowRunView::SetTimeLeft(int seconds)
+{
+    if (seconds < 0) {
+        m_timeLeft->hide();
+        return;
+    }
+    m_timeLeft->setText(TRunProgress::Text(seconds));
+    m_timeLeft->show();
+}
+
+void TWindowRunView::ShowAddProgress(int done, int total)
+{
+    if (done >= total) {
+        m_adding = false;
+        SetStatusText(m_beforeAdd);
+        return;
+    }
+    if (!m_adding)
+        m_beforeAdd = m_text->text();
+    m_adding = true;
+    SetStatusText(QCoreApplication::translate("TWindowRunView", "Добавление в очередь: %1 из %2")
+                      .arg(done)
+                      .arg(total));
 }

@@ -10,8 +10,9 @@ class QStatusBar;
 class QWidget;
 class TQueueList;
 
-// Shows the batch run in the main window: status text and progress in the
-// status bar, check and failure marks on the queue lines.
+// Shows the batch run in the main window: status text, progress and time
+// left in the status bar, check and failure marks and running jobs'
+// percentages on the queue lines.
 class TWindowRunView final : public IRunView
 {
 public:
@@ -27,6 +28,12 @@ public:
     void ShowError(const QString& text) override;
     int CurrentMode() const override;
     void SetProgress(int position, int count, int percent) override;
+    void SetLineProgress(int line, int percent) override;
+    void SetTimeLeft(int seconds) override;
+
+    // How far a long add has come; once done == total the text from before
+    // the add comes back.
+    void ShowAddProgress(int done, int total);
 
 private:
     QStatusBar& m_statusBar;
@@ -35,5 +42,8 @@ private:
     QWidget* m_dialogParent;
     QLabel* m_text = nullptr;
     QLabel* m_position = nullptr;
+    QLabel* m_timeLeft = nullptr;
     QProgressBar* m_progress = nullptr;
+    QString m_beforeAdd;
+    bool m_adding = false;
 };

@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -43,6 +45,8 @@ ProgramSettings StoredSettings()
     s.DeleteFromQueue = false;
     s.ShowOutputNames = false;
     s.ExistingOutput = TExistingOutput::Skip;
+    s.ParallelJobs = 4;
+    s.PauseBetweenJobs = 1;
     return s;
 }
 
@@ -97,6 +101,8 @@ private Q_SLOTS:
     void targetMustBeAbsolute();
     void legendNamesEveryCode();
     void patternKeptAsTyped();
+    void parallelJobsAndPause_data();
+    void parallelJobsAndPause();
 };
 
 void TstPrefDialog::window()
@@ -126,6 +132,19 @@ void TstPrefDialog::window()
         items << existing->itemText(i);
     QCOMPARE(items, (QStringList{"Спрашивать", "Перезаписывать", "Пропускать", "Сохранять оба"}));
     QCOMPARE(existing->currentIndex(), int(TExistingOutput::Skip));
+    QCOMPARE(Find<QLabel>(&dialog, "ParallelLbl")->text(), QStringLiteral("Одновременно заданий:"));
+    auto* parallel = Find<QSpinBox>(&dialog, "ParallelEd");
+    QCOMPARE(parallel->minimum(), 1);
+    QCOMPARE(parallel->maximum(), 64);
+    QCOMPARE(parallel->value(), 4);
+    auto* perCore = Find<QCheckBox>(&dialog, "ParallelCoresCB");
+    QCOMPARE(perCore->text(), QStringLiteral("по числу ядер"));
+    QVERIFY(!perCore->isChecked());
+    QCOMPARE(Find<QLabel>(&dialog, "PauseLbl")->text(), QStringLiteral("Пауза между заданиями, с:"));
+    auto* pause = Find<QSpinBox>(&dialog, "PauseEd");
+    QCOMPARE(pause->minimum(), 0);
+    QCOMPARE(pause->maximum(), 3);
+    QCOMPARE(pause->value(), 1);
     auto* formats = Find<QCheckBox>(&dialog, "SourceFormatsCB");
     QCOMPARE(formats->text(), QStringLiteral("Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack"));
     QVERIFY(!formats->isChecked());
@@ -173,6 +192,8 @@ void TstPrefDialog::cancelChangesNothing()
     ClickRadio(Find<QRadioButton>(&dialog, "BitrateRG_2"));
     Find<QCheckBox>(&dialog, "ShowOutputCB")->click();
     Find<QComboBox>(&dialog, "ExistingCBx")->setCurrentIndex(1);
+    Find<QCheckBox>(&dialog, "ParallelCoresCB")->click();
+    Find<QSpinBox>(&dialog, "PauseEd")->setValue(3);
     Find<QCheckBox>(&dialog, "SourceFormatsCB")->click();
     Find<QCheckBox>(&dialog, "CoverArtCB")->click();
 
@@ -233,6 +254,8 @@ void TstPrefDialog::okStoresEveryControl()
     Find<QCheckBox>(&dialog, "NonOriginalCB")->click();
     Find<QCheckBox>(&dialog, "ShowOutputCB")->click();
     Find<QComboBox>(&dialog, "ExistingCBx")->setCurrentIndex(3);
+    Find<QSpinBox>(&dialog, "ParallelEd")->setValue(1);
+    Find<QSpinBox>(&dialog, "PauseEd")->setValue(0);
     Find<QCheckBox>(&dialog, "SourceFormatsCB")->click();
     Find<QCheckBox>(&dialog, "CoverArtCB")->click();
     Find<QPushButton>(&dialog, "OkBtn")->click();
@@ -250,6 +273,8 @@ void TstPrefDialog::okStoresEveryControl()
     expected.NonOriginal = true;
     expected.ShowOutputNames = true;
     expected.ExistingOutput = TExistingOutput::KeepBoth;
+    expected.ParallelJobs = 1;
+    expected.PauseBetweenJobs = 0;
     expected.AllSourceFormats = true;
     expected.EmbedCoverArt = true;
     QCOMPARE(TCompressValues::From(s), TCompressValues::From(expected));
@@ -425,6 +450,53 @@ void TstPrefDialog::patternKeptAsTyped()
     QCOMPARE(box->count(), 5); // the ready patterns stay
     Find<QPushButton>(&dialog, "OkBtn")->click();
     QCOMPARE(s.FileNameFormat, QStringLiteral("%8"));
+}
+
+void TstPrefDialog::parallelJobsAndPause_data()
+{
+    QTest::addColumn<quint32>("stored");
+    QTest::addColumn<bool>("perCore");       // the check box ticked or clicked
+    QTest::addColumn<int>("typed");          // typed into the number box, 0 for nothing
+    QTest::addColumn<quint32>("result");     // "Parallel jobs" after OK
+    QTest::addColumn<bool>("pauseEnabled");
+
+    const bool oneCore = QThread::idealThreadCount() <= 1;
+    QTest::newRow("one job") << 1u << false << 0 << 1u << true;
+    QTest::newRow("two jobs: no pause") << 2u << false << 0 << 2u << false;
+    QTest::newRow("back to one job") << 2u << false << 1 << 1u << true;
+    QTest::newRow("per core stored") << 0u << true << 0 << 0u << oneCore;
+    QTest::newRow("per core chosen") << 3u << true << 0 << 0u << oneCore;
+}
+
+// "по числу ядер" stores 0 and shows the cores in the box it locks; the
+// pause is editable only while jobs run one at a time.
+void TstPrefDialog::parallelJobsAndPause()
+{
+    QFETCH(quint32, stored);
+    QFETCH(bool, perCore);
+    QFETCH(int, typed);
+    QFETCH(quint32, result);
+    QFETCH(bool, pauseEnabled);
+
+    ProgramSettings s = StoredSettings();
+    s.ParallelJobs = stored;
+    TQueue queue;
+    TPrefF dialog(s, queue);
+    dialog.open();
+    auto* box = Find<QSpinBox>(&dialog, "ParallelEd");
+    auto* cores = Find<QCheckBox>(&dialog, "ParallelCoresCB");
+    QCOMPARE(cores->isChecked(), stored == 0);
+    if (perCore && !cores->isChecked())
+        cores->click();
+    if (typed > 0)
+        box->setValue(typed);
+    QCOMPARE(box->isEnabled(), !perCore);
+    if (perCore)
+        QCOMPARE(box->value(), qBound(1, QThread::idealThreadCount(), 64));
+    QCOMPARE(Find<QSpinBox>(&dialog, "PauseEd")->isEnabled(), pauseEnabled);
+    Find<QPushButton>(&dialog, "OkBtn")->click();
+    QCOMPARE(s.ParallelJobs, result);
+    QCOMPARE(s.PauseBetweenJobs, 1u);
 }
 
 QTEST_MAIN(TstPrefDialog)

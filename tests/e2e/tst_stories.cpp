@@ -51,7 +51,8 @@ const QStringList SettingNames = {
     "Non-original bit", "Target directory", "Output file name format",
     "Output artist folder format", "Output album folder format", "Create sub folders",
     "Delete after process", "Delete from queue", "Folder", "Show output names",
-    "Existing output", "Source formats", "Embed cover art"};
+    "Existing output", "Parallel jobs", "Pause between jobs", "Source formats",
+    "Embed cover art"};
 
 } // namespace
 
@@ -254,7 +255,7 @@ void TstStories::encodingStory()
         QVERIFY(QFile::exists(folder + u'/' + name));
 
     // Quit: the settings and the open folder are written, all 21 values and
-    // the two optional ones.
+    // the optional ones.
     const ProgramSettings settings = m_window->Settings();
     QCOMPARE(settings.TargetDirectory, target);
     Child<QAction>("N6")->trigger();

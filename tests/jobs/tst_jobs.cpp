@@ -3,6 +3,7 @@
 #include "testutil.h"
 
 #include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void outputDirFollowsOutputFile();
     void assignCopiesEverything();
     void queueOwnsAndOrders();
+    void positionsFollowEveryChange();
     void genreTable();
 };
 
@@ -223,6 +225,62 @@ void TstJobs::queueOwnsAndOrders()
     QVERIFY(q.Items(3) == nullptr && q.Items(-1) == nullptr);
     q.Clear();
     QCOMPARE(q.Count(), 0);
+}
+
+// Each job knows its own position, so a line is found by Id without a
+// search: after any mix of adds, deletes, bulk deletes and moves, position,
+// Id lookup and order agree with a plain list kept beside the queue.
+void TstJobs::positionsFollowEveryChange()
+{
+    TQueue q;
+    std::vector<quint64> model;
+    std::vector<quint64> gone;
+    QRandomGenerator random(12);
+    const auto check = [&] {
+        QCOMPARE(q.Count(), int(model.size()));
+        for (int i = 0; i < q.Count(); ++i) {
+            QCOMPARE(q.Items(i)->Id(), model[std::size_t(i)]);
+            QCOMPARE(q.Items(i)->Index(), i);
+            QCOMPARE(q.IndexOfId(model[std::size_t(i)]), i);
+            QCOMPARE(q.Find(model[std::size_t(i)]), q.Items(i));
+        }
+        for (quint64 id : gone) {
+            QCOMPARE(q.IndexOfId(id), -1);
+            QVERIFY(!q.Find(id));
+        }
+    };
+    for (int step = 0; step < 400; ++step) {
+        const int n = q.Count();
+        const int op = n < 3 ? 0 : int(random.bounded(5));
+        if (op <= 1) {
+            model.push_back(q.Add()->Id());
+        } else if (op == 2) {
+            const int i = int(random.bounded(n));
+            gone.push_back(model[std::size_t(i)]);
+            model.erase(model.begin() + i);
+            q.Delete(i);
+        } else if (op == 3) {
+            const int from = int(random.bounded(n)), to = int(random.bounded(n));
+            const quint64 id = model[std::size_t(from)];
+            model.erase(model.begin() + from);
+            model.insert(model.begin() + to, id);
+            q.Move(from, to);
+        } else {
+            std::vector<bool> remove(static_cast<std::size_t>(n), false);
+            std::vector<quint64> kept;
+            for (int i = 0; i < n; ++i) {
+                remove[std::size_t(i)] = random.bounded(4) == 0;
+                (remove[std::size_t(i)] ? gone : kept).push_back(model[std::size_t(i)]);
+            }
+            model = kept;
+            q.DeleteWhere(remove);
+        }
+        check();
+        if (QTest::currentTestFailed())
+            return;
+    }
+    q.Clear();
+    QCOMPARE(q.IndexOfId(model.empty() ? 0 : model.front()), -1);
 }
 
 void TstJobs::genreTable()

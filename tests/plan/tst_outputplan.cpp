@@ -60,6 +60,7 @@ private Q_SLOTS:
     void planEqualsResult_data();
     void planEqualsResult();
     void planDuringRunFollowsRun();
+    void manyOutputsInOneFolder();
     void clashNumbering_data();
     void clashNumbering();
     void numberedName_data();
@@ -293,6 +294,51 @@ void TstOutputPlan::planDuringRunFollowsRun()
                                  "01 - x (2).wav"};
     for (int i = 0; i < written.size(); ++i)
         QCOMPARE(m_queue->Items(i)->OutputFile(), Work(QStringLiteral("out/") + written[i]));
+}
+
+// Past a few dozen outputs a folder is listed once instead of looked up
+// file by file: what the plan finds there must still be what a look-up
+// finds (a folder or a hidden file at an output's name counts, a broken
+// link does not), so the run writes the plan's names.
+void TstOutputPlan::manyOutputsInOneFolder()
+{
+    m_settings.FileNameFormat = QStringLiteral("%1");
+    m_settings.ExistingOutput = TExistingOutput::KeepBoth;
+    QString jobs;
+    for (int i = 0; i < 60; ++i)
+        jobs += QStringLiteral("s%1.wav|%2;").arg(i).arg(i == 30 ? QStringLiteral(".h") : QStringLiteral("t%1").arg(i));
+    AddJobs(Parse(jobs));
+    const QString out = Work(QStringLiteral("out/"));
+    for (int i = 0; i < 60; i += 9)
+        QVERIFY(TestUtil::WriteFile(out + QStringLiteral("t%1.mp3").arg(i), "earlier"));
+    QVERIFY(TestUtil::WriteFile(out + QStringLiteral(".h.mp3"), "earlier"));
+    QVERIFY(QDir().mkpath(out + QStringLiteral("t50.mp3")));
+    QVERIFY(QFile::link(out + QStringLiteral("nowhere"), out + QStringLiteral("t55.mp3")));
+
+    TOutputPlan plan;
+    const std::vector<TPlannedOutput> planned =
+        plan.Compute(Unchecked(), m_settings, 0, TExistingOutput::KeepBoth);
+    QCOMPARE(int(planned.size()), 60);
+    int existing = 0;
+    for (const TPlannedOutput& entry : planned) {
+        QCOMPARE(entry.existed, QFileInfo::exists(entry.wanted));
+        existing += entry.existed;
+    }
+    QCOMPARE(existing, 9); // seven files, the hidden one and the folder
+
+    TBatchRun run(*m_queue, m_settings, *m_view);
+    run.SetPauseStep(0ms);
+    run.SetEncoderProgram(WriteEncoder());
+    m_settings.PauseBetweenJobs = 0;
+    QSignalSpy finished(&run, &TBatchRun::Finished);
+    run.Start();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 60000);
+    for (const TPlannedOutput& entry : planned) {
+        if (entry.wanted.endsWith(QStringLiteral("t55.mp3")))
+            continue; // the broken link blocks its name: that job fails, as it would have
+        QCOMPARE(entry.job->OutputFile(), entry.path);
+        QVERIFY2(m_view->checked.contains(entry.job), qPrintable(entry.path));
+    }
 }
 
 void TstOutputPlan::clashNumbering_data()

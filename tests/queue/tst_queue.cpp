@@ -26,6 +26,9 @@ private Q_SLOTS:
     void reAddAfterRemoveGoesToEnd();
     void deleteProcessedKeepsOrderOfTheRest();
     void clearEmptiesBoth();
+    void deleteProcessedAtAnySize_data();
+    void deleteProcessedAtAnySize();
+    void lineProgressFollowsItsJob();
     void move_data();
     void move();
     void checkBoxClickNeverSetsMark_data();
@@ -186,6 +189,85 @@ void TstQueue::deleteProcessedKeepsOrderOfTheRest()
     m_list->DeleteProcessed();
     QCOMPARE(m_list->count(), 2);
     QCOMPARE(m_list->CurrentLine(), -1);
+
+    // Deleted paths can be queued again, kept ones still cannot.
+    QVERIFY(!m_list->AddToQueue(File("b.wav"), {}));
+    QVERIFY(m_list->AddToQueue(File("c.wav"), {}));
+    QCOMPARE(LineTexts(), QStringList({"b.wav", "e.wav", "c.wav"}));
+    QCOMPARE(JobFiles(), LineTexts());
+}
+
+void TstQueue::deleteProcessedAtAnySize_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("every"); // every n-th line is ticked
+    QTest::newRow("a few of ten") << 10 << 3;
+    QTest::newRow("a third of three hundred") << 300 << 3;
+    QTest::newRow("all of two hundred") << 200 << 1;
+}
+
+// Few ticked lines are taken out one by one, many by taking every line out
+// and putting the rest back: either way the rest keep their order, their
+// marks and their jobs, and only the deleted paths may be queued again.
+void TstQueue::deleteProcessedAtAnySize()
+{
+    QFETCH(int, lines);
+    QFETCH(int, every);
+    QStringList names, kept;
+    for (int i = 0; i < lines; ++i) {
+        names << QStringLiteral("%1.wav").arg(i, 3, 10, QChar(u'0'));
+        if (i % every != 0)
+            kept << names.last();
+    }
+    AddFiles(names);
+    for (int i = 0; i < lines; ++i) {
+        if (i % every == 0)
+            m_list->SetLineChecked(i, true);
+        else if (i % 7 == 1)
+            m_list->SetLineFailure(i, names[i]);
+    }
+    m_list->DeleteProcessed();
+
+    QCOMPARE(LineTexts(), kept);
+    QCOMPARE(JobFiles(), kept);
+    for (int line = 0; line < m_list->count(); ++line) {
+        const int i = kept[line].left(3).toInt();
+        QCOMPARE(m_list->item(line)->toolTip(), i % 7 == 1 ? names[i] : QString());
+        QCOMPARE(m_queue->Items(line)->Index(), line);
+    }
+    QCOMPARE(m_list->CurrentLine(), -1);
+    if (!kept.isEmpty())
+        QVERIFY(!m_list->AddToQueue(File(kept.first()), {}));
+    QVERIFY(m_list->AddToQueue(File(names.first()), {}));
+    QCOMPARE(m_list->count(), int(kept.size()) + 1);
+}
+
+// A running job's percent belongs to the job: it moves with its line,
+// goes with it, and is not part of the line's data (the plan of outputs
+// follows every change of that).
+void TstQueue::lineProgressFollowsItsJob()
+{
+    AddFiles({"a.wav", "b.wav", "c.wav"});
+    QSignalSpy changed(m_list->model(), &QAbstractItemModel::dataChanged);
+    m_list->SetLineProgress(1, 40);
+    m_list->SetLineProgress(2, 140);
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(m_list->LineProgress(0), -1);
+    QCOMPARE(m_list->LineProgress(1), 40);
+    QCOMPARE(m_list->LineProgress(2), 100);
+
+    m_list->item(1)->setSelected(true);
+    m_list->MoveCurrent(true);
+    QCOMPARE(m_list->LineProgress(0), 40);
+    QCOMPARE(m_list->LineProgress(1), -1);
+    m_list->SetLineProgress(2, -1);
+    QCOMPARE(m_list->LineProgress(2), -1);
+
+    m_list->SetLineChecked(0, true);
+    m_list->DeleteProcessed();
+    for (int line = 0; line < m_list->count(); ++line)
+        QCOMPARE(m_list->LineProgress(line), -1);
+    m_list->SetLineProgress(7, 10); // no such line: nothing
 }
 
 void TstQueue::clearEmptiesBoth()

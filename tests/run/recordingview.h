@@ -3,6 +3,7 @@
 #include "queue.h"
 #include "runview.h"
 
+#include <QList>
 #include <QMap>
 #include <QSet>
 #include <QStringList>
@@ -60,6 +61,12 @@ public:
             onProgress(position, percent);
     }
 
+    void SetLineProgress(int line, int percent) override
+    {
+        lineProgress << QStringLiteral("%1:%2").arg(m_queue.Items(line)->InputFile()).arg(percent);
+    }
+    void SetTimeLeft(int seconds) override { timeLeft << seconds; }
+
     // Deletes a line and forgets its marks, as the window does.
     void Delete(int line)
     {
@@ -82,6 +89,8 @@ public:
     QStringList statuses;
     QStringList errors;
     QStringList progress; // "position/count:percent"
+    QStringList lineProgress; // "source:percent"
+    QList<int> timeLeft;
     QSet<const TQueueItem*> checked;
     QMap<const TQueueItem*, QString> failures;
     QMap<const TQueueItem*, QString> skipped;

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void modeSwitchedDuringPause();
     void queueChangedDuringPause();
     void pauseTakesSixSteps();
+    void pauseSetting_data();
+    void pauseSetting();
 
 };
 
@@ -327,6 +329,42 @@ void TstBatchRun::pauseTakesSixSteps()
 
     QCOMPARE(m_view->statuses, Expand(QStringLiteral("P0 W P1 D")));
     QVERIFY2(pause >= 6 * 40, qPrintable(QString::number(pause)));
+}
+
+void TstBatchRun::pauseSetting_data()
+{
+    QTest::addColumn<int>("parallel");
+    QTest::addColumn<int>("pause");
+    QTest::addColumn<QStringList>("counts"); // the countdown after job 0
+
+    QTest::newRow("no pause") << 1 << 0 << QStringList();
+    QTest::newRow("one second") << 1 << 1 << QStringList{"Ожидание отмены... 1"};
+    QTest::newRow("two seconds") << 1 << 2
+                                 << QStringList{"Ожидание отмены... 2", "Ожидание отмены... 1"};
+    QTest::newRow("three seconds") << 1 << 3 << Expand(QStringLiteral("W"));
+    QTest::newRow("two at once: no countdown") << 2 << 3 << QStringList();
+}
+
+// "Pause between jobs" counts down from its seconds when jobs run one at a
+// time; 0 goes straight on, and jobs run at once have no pause at all.
+void TstBatchRun::pauseSetting()
+{
+    QFETCH(int, parallel);
+    QFETCH(int, pause);
+    QFETCH(QStringList, counts);
+
+    m_settings.ParallelJobs = quint32(parallel);
+    m_settings.PauseBetweenJobs = quint32(pause);
+    AddJobs(QStringLiteral("-x-"));
+    TBatchRun run(*m_queue, m_settings, *m_view);
+    run.SetPauseStep(0ms);
+    run.SetEncoderProgram(WriteScript(QString::fromLatin1(kOkBody)));
+    RUN_TO_END(run);
+
+    QCOMPARE(m_view->statuses,
+             Expand(QStringLiteral("P0")) << counts << Expand(QStringLiteral("P2 D")));
+    QCOMPARE(Starts().size(), 2);
+    QCOMPARE(m_queue->Count(), 0);
 }
 
 QTEST_GUILESS_MAIN(TstBatchRun)

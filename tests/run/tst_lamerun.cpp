@@ -31,6 +31,7 @@ private Q_SLOTS:
     void methods();
     void tagsAndFolders();
     void decoding();
+    void twoJobsAtOnce();
 
 private:
     TQueueItem* AddJob(const QString& source);
@@ -229,6 +230,31 @@ void TstLameRun::decoding()
     QVERIFY2(qAbs(qint64(p->sampleFrames()) - qint64(seconds * 44100)) <= 1152,
              qPrintable(QString::number(p->sampleFrames())));
     QVERIFY(m_view->progress.contains(QStringLiteral("0/1:100")));
+}
+
+// Two lame processes at once, each through its own temporary: both MP3
+// files read back whole, and both lines showed their own percent.
+void TstLameRun::twoJobsAtOnce()
+{
+    m_settings.ParallelJobs = 2;
+    for (int i = 0; i < 2; ++i) {
+        const QString source = QStringLiteral("in/%1.wav").arg(i);
+        QVERIFY(TestUtil::WriteWav(m_dir->filePath(source), 1.0 + i));
+        AddJob(source);
+    }
+    QVERIFY(Run(0));
+
+    for (int i = 0; i < 2; ++i) {
+        const QString out = m_dir->filePath(QStringLiteral("out/%1.mp3").arg(i));
+        QCOMPARE(m_queue->Items(i)->OutputFile(), out);
+        TagLib::MPEG::File mp3(QFile::encodeName(out).constData());
+        QVERIFY2(mp3.isValid(), qPrintable(out));
+        QCOMPARE(mp3.audioProperties()->sampleRate(), 44100);
+        QVERIFY2(qAbs(mp3.audioProperties()->lengthInMilliseconds() - 1000 * (1 + i)) < 100,
+                 qPrintable(QString::number(mp3.audioProperties()->lengthInMilliseconds())));
+        QVERIFY(m_view->lineProgress.contains(m_queue->Items(i)->InputFile() + QStringLiteral(":100")));
+    }
+    QVERIFY(QDir(m_dir->filePath(QStringLiteral("out"))).entryList(QDir::Hidden | QDir::Files).size() == 2);
 }
 
 QTEST_GUILESS_MAIN(TstLameRun)

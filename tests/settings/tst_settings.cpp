@@ -16,7 +16,8 @@ char* toString(const ProgramSettings& s)
                   int(s.Quality), int(s.VBRQuality), int(s.KeepFreq), int(s.Mode),
                   int(s.VBRNew), int(s.Algorithm), int(s.Copyrighted), int(s.CRCs),
                   int(s.NonOriginal), int(s.CreateSubFolders), int(s.DeleteAfterProcess),
-                  int(s.DeleteFromQueue), int(s.ShowOutputNames), int(s.ExistingOutput)})
+                  int(s.DeleteFromQueue), int(s.ShowOutputNames), int(s.ExistingOutput),
+                  int(s.ParallelJobs), int(s.PauseBetweenJobs)})
         f.append(QString::number(n));
     for (const QString* t : {&s.TargetDirectory, &s.ArtistFolderFormat, &s.AlbumFolderFormat,
                              &s.FileNameFormat})
@@ -57,6 +58,8 @@ ProgramSettings Stored()
     s.DeleteFromQueue = false;
     s.ShowOutputNames = false;
     s.ExistingOutput = TExistingOutput::KeepBoth;
+    s.ParallelJobs = 0;
+    s.PauseBetweenJobs = 1;
     s.AllSourceFormats = true;
     s.EmbedCoverArt = true;
     return s;
@@ -91,6 +94,8 @@ Lines StoredLines()
         {"Folder", "\"/srv/music/\""},
         {"Show output names", "dword:00000000"},
         {"Existing output", "dword:00000003"},
+        {"Parallel jobs", "dword:00000000"},
+        {"Pause between jobs", "dword:00000001"},
         {"Source formats", "dword:00000001"},
         {"Embed cover art", "dword:00000001"},
     };
@@ -128,7 +133,18 @@ Lines Without(Lines lines, const QByteArray& name)
 Lines EarlierLines()
 {
     Lines lines = StoredLines();
-    for (const char* name : {"Show output names", "Existing output", "Source formats",
+    for (const char* name : {"Show output names", "Existing output", "Parallel jobs",
+                             "Pause between jobs", "Source formats", "Embed cover art"})
+        lines = Without(lines, name);
+    return lines;
+}
+
+// As written by the version that added the output column and the choice for
+// existing outputs, before the values for parallel jobs and the pause.
+Lines OutputColumnLines()
+{
+    Lines lines = StoredLines();
+    for (const char* name : {"Parallel jobs", "Pause between jobs", "Source formats",
                              "Embed cover art"})
         lines = Without(lines, name);
     return lines;
@@ -269,21 +285,31 @@ void TstSettings::load_data()
     loads("file name format empty", Compose(With(stored, "Output file name format", "\"\"")),
           Changed([](ProgramSettings& s) { s.FileNameFormat.clear(); }));
     loads("folder missing", Compose(Without(stored, "Folder")), Stored(), QString());
-    // The two optional values: every file written before them loads as it
-    // did, and one missing, of the wrong type or out of range costs only itself.
+    // The optional values: every file written before them loads as it did,
+    // and one missing, of the wrong type or out of range costs only itself.
     const ProgramSettings earlier = Changed([](ProgramSettings& s) {
         s.ShowOutputNames = true;
         s.ExistingOutput = TExistingOutput::Ask;
+        s.ParallelJobs = 1;
+        s.PauseBetweenJobs = 3;
         s.AllSourceFormats = false;
         s.EmbedCoverArt = false;
     });
+    loads("format with the output column, without parallel jobs and pause",
+          Compose(OutputColumnLines()), Changed([](ProgramSettings& s) {
+              s.ParallelJobs = 1;
+              s.PauseBetweenJobs = 3;
+              s.AllSourceFormats = false;
+              s.EmbedCoverArt = false;
+          }));
     loads("earlier format without the optional values", Compose(EarlierLines()), earlier);
     loads("source formats out of range", Compose(With(stored, "Source formats", "dword:00000002")),
           Changed([](ProgramSettings& s) { s.AllSourceFormats = false; }));
     loads("cover art as text", Compose(With(stored, "Embed cover art", "\"1\"")),
           Changed([](ProgramSettings& s) { s.EmbedCoverArt = false; }));
     loads("optional values in front, other case",
-          Compose(Lines{{"show OUTPUT names", "dword:00000000"}, {"Existing Output", "dword:00000002"}}
+          Compose(Lines{{"show OUTPUT names", "dword:00000000"}, {"Existing Output", "dword:00000002"},
+                        {"PARALLEL jobs", "dword:00000000"}, {"pause between JOBS", "dword:00000001"}}
                   + EarlierLines()),
           Changed([](ProgramSettings& s) {
               s.ExistingOutput = TExistingOutput::Skip;
@@ -298,6 +324,16 @@ void TstSettings::load_data()
           Changed([](ProgramSettings& s) { s.ExistingOutput = TExistingOutput::Ask; }));
     loads("existing output out of range", Compose(With(stored, "Existing output", "dword:00000004")),
           Changed([](ProgramSettings& s) { s.ExistingOutput = TExistingOutput::Ask; }));
+    loads("parallel jobs 64", Compose(With(stored, "Parallel jobs", "dword:00000040")),
+          Changed([](ProgramSettings& s) { s.ParallelJobs = 64; }));
+    loads("parallel jobs out of range", Compose(With(stored, "Parallel jobs", "dword:00000041")),
+          Changed([](ProgramSettings& s) { s.ParallelJobs = 1; }));
+    loads("parallel jobs as text", Compose(With(stored, "Parallel jobs", "\"4\"")),
+          Changed([](ProgramSettings& s) { s.ParallelJobs = 1; }));
+    loads("pause 0", Compose(With(stored, "Pause between jobs", "dword:00000000")),
+          Changed([](ProgramSettings& s) { s.PauseBetweenJobs = 0; }));
+    loads("pause out of range", Compose(With(stored, "Pause between jobs", "dword:00000004")),
+          Changed([](ProgramSettings& s) { s.PauseBetweenJobs = 3; }));
     loads("existing output overwrite", Compose(With(stored, "Existing output", "dword:00000001")),
           Changed([](ProgramSettings& s) { s.ExistingOutput = TExistingOutput::Overwrite; }));
     loads("numbers narrowed to the field",

@@ -2,6 +2,7 @@
 // what its progress lines mean, and the tags, audio facts and pictures read
 // from sources that Debian's own tools made.
 
+#include "audioduration.h"
 #include "cmdline.h"
 #include "decoderpipe.h"
 #include "encoder.h"
@@ -170,6 +171,8 @@ void TstDecoderPipe::audioFacts()
     QCOMPARE(audio.sampleRate, 48000);
     QCOMPARE(audio.channels, 2);
     QVERIFY2(qAbs(audio.durationMs - 1000) <= 20, qPrintable(QString::number(audio.durationMs)));
+    // The run's estimate of the time left knows such a source's length too.
+    QVERIFY(qAbs(TAudioDuration::OfFile(flac).value_or(0) - 1.0) <= 0.02);
     const QString opus = Path(QStringLiteral("lossy.opus"));
     QVERIFY(SourceFixture::Make(opus, QStringLiteral("opus"), {}, 1.0));
     QCOMPARE(TSourceAudio::Read(opus).bitsPerSample, 0);

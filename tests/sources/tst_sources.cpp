@@ -48,6 +48,8 @@ private Q_SLOTS:
 
     void encodes_data();
     void encodes();
+    void parallelPipes();
+    void stopNowEndsDecoders();
     void fixedValuesWin();
     void damagedSourceFails();
     void missingDecoder();
@@ -199,6 +201,71 @@ void TstSources::encodes()
     QVERIFY(V2Frame(tag, "TYER").contains(QStringLiteral("1988"))
             || V2Frame(tag, "TDRC").contains(QStringLiteral("1988")));
     QCOMPARE(QDir(Target()).entryList(QDir::Files | QDir::Hidden), QStringList{"Песня.mp3"});
+}
+
+// Several decoders and encoders at once: every pipe stays with its own job.
+void TstSources::parallelPipes()
+{
+    QStringList sources;
+    const QStringList kinds{"flac", "ogg", "flac", "opus", "wav"};
+    for (int i = 0; i < kinds.size(); ++i) {
+        sources << Work(QStringLiteral("%1.%2").arg(i + 1).arg(kinds[i]));
+        QVERIFY(SourceFixture::Make(sources.last(), kinds[i],
+                                    {QStringLiteral("Трек %1").arg(i + 1), "", "", "", "", "", ""},
+                                    1.0 + i));
+    }
+    StartWindow(true);
+    m_window->Settings().ParallelJobs = 3;
+    m_window->Settings().DeleteAfterProcess = true;
+    m_window->AddSources(sources);
+    QCOMPARE(m_window->Queue().Count(), kinds.size());
+    Go();
+    auto* list = Child<TQueueList>("QueueLst");
+    for (int i = 0; i < kinds.size(); ++i) {
+        QVERIFY2(list->IsLineChecked(i), qPrintable(list->item(i)->toolTip()));
+        QVERIFY(!QFile::exists(sources[i]));
+        const QString mp3 = Target() + QStringLiteral("/%1.mp3").arg(i + 1);
+        TagLib::MPEG::File file(QFile::encodeName(mp3).constData());
+        QVERIFY2(file.isValid(), qPrintable(mp3));
+        const int ms = file.audioProperties()->lengthInMilliseconds();
+        QVERIFY2(qAbs(ms - 1000 * (i + 1)) <= 80, qPrintable(QString::number(ms)));
+        if (kinds[i] != QLatin1String("wav")) // a WAV without tags gets none
+            QCOMPARE(V2Frame(file.ID3v2Tag(), "TIT2"), QStringLiteral("Трек %1").arg(i + 1));
+    }
+}
+
+// The second "Отмена" stops piped jobs as it stops the others: the decoder
+// goes with its encoder, the temporary goes, the source stays.
+void TstSources::stopNowEndsDecoders()
+{
+    // An encoder that takes its time and reads nothing, so ffmpeg waits on a
+    // full pipe; it writes into its output first, as lame does.
+    const QString fake = Work(QStringLiteral("slow-lame"));
+    QVERIFY(TestUtil::WriteFile(fake, "#!/bin/sh\nfor a; do out=$a; done\nprintf x > \"$out\"\n"
+                                      "exec sleep 30\n"));
+    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QStringList sources;
+    for (const char* name : {"1.flac", "2.flac"}) {
+        sources << Work(QLatin1String(name));
+        QVERIFY(SourceFixture::Make(sources.last(), QStringLiteral("flac"), {}, 30.0));
+    }
+    StartWindow(true);
+    m_window->Settings().ParallelJobs = 2;
+    m_window->BatchRun()->SetEncoderProgram(fake);
+    m_window->BatchRun()->SetStopGrace(std::chrono::milliseconds(200));
+    m_window->AddSources(sources);
+    Child<QAbstractButton>("GoBtn")->click();
+    QTRY_COMPARE(QDir(Target()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    Child<QAbstractButton>("CancelBtn")->click();
+    Child<QAbstractButton>("CancelBtn")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->BatchRun()->IsRunning(), 10000);
+    auto* list = Child<TQueueList>("QueueLst");
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(!list->IsLineChecked(i));
+        QCOMPARE(list->item(i)->toolTip(), TBatchRun::StoppedReason());
+        QVERIFY(QFile::exists(sources[i]));
+    }
+    QCOMPARE(QDir(Target()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TstSources::fixedValuesWin()

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "encoder.h"
+#include "tempoutput.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class TCoverFile;
+class TDecoderPipe;
+
+// One job of a run on its way through the encoder: its lame process and
+// the hidden temporary it writes, which takes the job's final name only
+// when the job is done (exit status 0 and output not empty). Whatever else
+// happens (a failure, a stop, the runner destroyed when the program quits)
+// the temporary goes and nothing at the final name is touched. Ended comes
+// exactly once, always from the event loop.
+class TJobRunner final : public QObject
+{
+    Q_OBJECT
+public:
+    struct Outcome
+    {
+        bool done = false;
+        bool stopped = false; // ended by Stop(), done or not
+        QString errorName;    // the encoder could not be started and the failure has a name
+        QString reason;       // why the job is not done
+    };
+
+    // replace: an existing file at output may be replaced once the job is done.
+    TJobRunner(quint64 jobId, const QString& input, const QString& output, bool replace,
+               QObject* parent = nullptr);
+    ~TJobRunner() override;
+
+    quint64 JobId() const { return m_jobId; }
+    const QString& Input() const { return m_input; }
+
+    // Before Start: the source is decoded by a separate decoder (program:
+    // empty looks up "ffmpeg") piped into the encoder's standard input.
+    void SetDecoder(const QString& program)
+    {
+        m_piped = true;
+        m_decoderProgram = program;
+    }
+    // Before Start: the ID3v2 tag gets the source's cover picture, if any.
+    void SetCoverArt(bool on) { m_coverArt = on; }
+
+    // Creates the temporary in folder and starts program with the arguments
+    // made for it; workingDirectory is where lame runs.
+    void Start(const QString& program,
+               const std::function<QStringList(const QString& temporary)>& arguments,
+               const QString& folder, const QString& workingDirectory);
+    // Ends the job without running anything.
+    void Fail(const QString& reason);
+    // Stops the encoder now: terminate, then kill after grace. The job ends
+    // as stopped, its temporary removed.
+    void Stop(std::chrono::milliseconds grace);
+    bool Started() const { return m_started; }
+
+Q_SIGNALS:
+    void PercentChanged(int percent);
+    void Ended(const TJobRunner::Outcome& outcome);
+
+private:
+    void OnEncoderEnded(const TEncoderProcess::Result& result);
+    // decoderOutlived: a decoder fed the job and ended after the encoder.
+    void Judge(const TEncoderProcess::Result& result, bool decoderOutlived);
+    void End(Outcome outcome);
+
+    quint64 m_jobId;
+    QString m_input;
+    QString m_output;
+    bool m_replace;
+    TTempOutput m_temp;
+    TEncoderProcess* m_encoder; // a child: killed in the destructor before the temporary goes
+    bool m_piped = false;
+    QString m_decoderProgram;
+    TDecoderPipe* m_pipe = nullptr; // a child of the encoder, which unlinks it before it goes
+    bool m_coverArt = false;
+    std::unique_ptr<TCoverFile> m_cover;
+    bool m_started = false;
+    bool m_stopping = false;
+    bool m_ended = false;
+};

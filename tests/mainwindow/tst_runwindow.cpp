@@ -1,0 +1,187 @@
+// Jobs run at once and a long add, as the user meets them in the main
+// window: each running line's percent, the queue's position, both presses
+// of "&Отмена", and an add of many files spread over turns of the event loop.
+
+#include "batchrun.h"
+#include "foldertree.h"
+#include "mainwindow.h"
+#include "newfilelistbox.h"
+#include "queueadder.h"
+#include "queuelist.h"
+#include "testutil.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+
+class TstRunWindow final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void parallelRunAndStop();
+    void longAddSpreadOverTurns();
+
+private:
+    void NewWindow();
+    template <typename T = QWidget>
+    T* Find(const char* name) const
+    {
+        T* w = m_window->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qWarning("no child named %s", name);
+        return w;
+    }
+    QString Status() const { return Find<QLabel>("StatusText")->text(); }
+    QStringList Temporaries() const
+    {
+        return QDir(m_music->filePath(QStringLiteral("out")))
+            .entryList(QDir::Files | QDir::Hidden)
+            .filter(QStringLiteral(".tessary-"));
+    }
+
+    QTemporaryDir m_home;
+    std::unique_ptr<QTemporaryDir> m_music;
+    std::unique_ptr<TMainF> m_window;
+};
+
+void TstRunWindow::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", m_home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
+}
+
+void TstRunWindow::init()
+{
+    m_music = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_music->isValid());
+}
+
+void TstRunWindow::cleanup()
+{
+    m_window.reset();
+    m_music.reset();
+}
+
+void TstRunWindow::NewWindow()
+{
+    m_window = std::make_unique<TMainF>();
+    ProgramSettings& s = m_window->Settings();
+    s = ProgramSettings();
+    s.TargetDirectory = m_music->filePath(QStringLiteral("out"));
+    s.DeleteFromQueue = false;
+    m_window->resize(900, 600);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+// Two encoders at once that report half way and then hang: both lines show
+// 50%, the status bar the last job started and "2 из 3". The first cancel
+// says the run waits, the second stops both: their lines stay unchecked
+// with the reason, nothing is left in the output folder, and the third job
+// never started.
+void TstRunWindow::parallelRunAndStop()
+{
+    const QString encoder = m_music->filePath(QStringLiteral("bin/lame"));
+    QVERIFY(TestUtil::WriteFile(encoder, "#!/bin/sh\n"
+                                         "eval out=\\${$#}\n"
+                                         "printf partial > \"$out\"\n"
+                                         "printf '  1/2 (50%%)|\\r' >&2\n"
+                                         "exec sleep 30\n"));
+    QVERIFY(QFile::setPermissions(encoder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    NewWindow();
+    m_window->Settings().ParallelJobs = 2;
+    m_window->BatchRun()->SetEncoderProgram(encoder);
+    m_window->BatchRun()->SetStopGrace(200ms);
+    QStringList sources;
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        sources << m_music->filePath(QStringLiteral("in/") + QLatin1String(name));
+        QVERIFY(TestUtil::WriteFile(sources.last()));
+        m_window->AddToQueue(sources.last());
+    }
+    auto* list = Find<TQueueList>("QueueLst");
+
+    Find<QAbstractButton>("GoBtn")->click();
+    QTRY_VERIFY(list->LineProgress(0) == 50 && list->LineProgress(1) == 50);
+    QCOMPARE(list->LineProgress(2), -1);
+    QCOMPARE(Status(), QStringLiteral("Обрабатывается: ") + sources[1]);
+    QCOMPARE(Find<QLabel>("RunPosition")->text(), QStringLiteral("2 из 3"));
+
+    auto* cancel = Find<QAbstractButton>("CancelBtn");
+    cancel->click();
+    QCOMPARE(Status(), TBatchRun::WaitingText());
+    QVERIFY(m_window->BatchRun()->IsRunning());
+    cancel->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->BatchRun()->IsRunning(), 10000);
+
+    QCOMPARE(Status(), QStringLiteral("Готово"));
+    QCOMPARE(list->count(), 3);
+    for (int line = 0; line < 3; ++line) {
+        QCOMPARE(list->item(line)->checkState(), Qt::Unchecked);
+        QCOMPARE(list->item(line)->toolTip(), line < 2 ? TBatchRun::StoppedReason() : QString());
+        QCOMPARE(list->LineProgress(line), -1);
+        QVERIFY(QFile::exists(sources[line]));
+    }
+    QVERIFY(Temporaries().isEmpty());
+    QVERIFY(QDir(m_music->filePath(QStringLiteral("out"))).entryList(QDir::Files).isEmpty());
+    QVERIFY(!Find<QLabel>("RunPosition")->isVisible());
+    QVERIFY(!Find<QLabel>("RunTimeLeft")->isVisible());
+}
+
+// "&Добавить" with many files selected adds them a slice per turn: the
+// window shows how far it is, refuses to reshape the queue or start a run
+// meanwhile, and ends with every file in file-list order and its text back.
+void TstRunWindow::longAddSpreadOverTurns()
+{
+    const int files = 600;
+    QDir().mkpath(m_music->filePath(QStringLiteral("many")));
+    for (int i = 0; i < files; ++i)
+        QVERIFY(TestUtil::WriteFile(m_music->filePath(QStringLiteral("many/%1.wav").arg(i, 4, 10, QChar(u'0')))));
+    NewWindow();
+    auto* tree = Find<TFolderTree>("shDirs");
+    QVERIFY(tree->MoveTo(m_music->filePath(QStringLiteral("many"))));
+    Q_EMIT tree->clicked(tree->currentIndex());
+    auto* fileList = Find<TNewFileListBox>("FileList");
+    QTRY_COMPARE(fileList->Lines().size(), files);
+    fileList->selectAll();
+    m_window->QueueAdder()->SetSliceBudget(0ms);
+    m_window->QueueAdder()->SetMinSlice(100);
+    const QString before = Status();
+
+    auto* list = Find<TQueueList>("QueueLst");
+    Find<QAbstractButton>("AddBtn")->click();
+    QCOMPARE(list->count(), 100);
+    QCOMPARE(Status(), QStringLiteral("Добавление в очередь: 100 из 600"));
+    for (const char* name : {"acAdd", "acDel", "acDelCompleted", "acQClear", "acGO"})
+        QVERIFY2(!Find<QAction>(name)->isEnabled(), name);
+    Find<QAction>("acGO")->trigger();
+    QVERIFY(!m_window->BatchRun()->IsRunning());
+
+    QTRY_COMPARE(list->count(), files);
+    QCOMPARE(Status(), before);
+    for (const char* name : {"acAdd", "acDelCompleted", "acQClear", "acGO"})
+        QVERIFY2(Find<QAction>(name)->isEnabled(), name);
+    for (int i = 0; i < files; ++i)
+        QCOMPARE(QFileInfo(list->item(i)->text()).fileName(), fileList->Lines().at(i));
+    QCOMPARE(m_window->Queue().Count(), files);
+
+    // The same selection again adds nothing: every path is queued.
+    Find<QAbstractButton>("AddBtn")->click();
+    QTRY_VERIFY(!m_window->QueueAdder()->IsBusy());
+    QCOMPARE(list->count(), files);
+}
+
+QTEST_MAIN(TstRunWindow)
+#include "tst_runwindow.moc"
