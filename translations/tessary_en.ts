@@ -150,6 +150,22 @@ Kazan, Russia, 2026</translation>
             <source>Ожидание завершения текущих заданий… (ещё раз «Отмена» — прервать)</source>
             <translation>Waiting for the running jobs to finish… (“Cancel” once more stops them)</translation>
         </message>
+        <message>
+            <source>Исходный файл не найден</source>
+            <translation>The source file was not found</translation>
+        </message>
+        <message>
+            <source>Исходный файл не является файлом</source>
+            <translation>The source is not a file</translation>
+        </message>
+        <message>
+            <source>Исходный файл недоступен для чтения</source>
+            <translation>The source file cannot be read</translation>
+        </message>
+        <message>
+            <source>Исходный файл пуст</source>
+            <translation>The source file is empty</translation>
+        </message>
     </context>
     <context>
         <name>TDecoderPipe</name>

@@ -69,6 +69,8 @@ public:
 
     // The job's output must not overwrite its own source.
     static QString SamePathReason() { return tr("Файл назначения совпадает с исходным"); }
+    // Why a source cannot be encoded as it stands now; empty when it can.
+    static QString SourceProblem(const QString& path);
     static QString SkippedReason() { return tr("Пропущено: файл уже существует"); }
     static QString StoppedReason() { return tr("Прервано"); }
     static QString WaitingText()
