@@ -100,8 +100,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 tracks.insert(key, job.Track());
         }
 
-        if (!s.CreateSubFolders && !s.FileNameFormat.contains(u'%'))
-            Fuzz::Check(out == base + s.FileNameFormat + (mode == 0 ? QStringLiteral(".mp3") : QStringLiteral(".wav")),
+        // No name below the target is longer than a file system takes.
+        for (const QString& name : out.mid(base.size()).split(u'/'))
+            Fuzz::Check(name.toUtf8().size() <= Naming::MaxNameBytes, "a name over 255 bytes", out);
+
+        // Text without codes comes through as it stands, unless it must be
+        // shortened to fit.
+        const QString plain =
+            s.FileNameFormat + (mode == 0 ? QStringLiteral(".mp3") : QStringLiteral(".wav"));
+        bool fits = true;
+        for (const QString& name : plain.split(u'/'))
+            fits = fits && name.toUtf8().size() <= Naming::MaxNameBytes;
+        if (!s.CreateSubFolders && !s.FileNameFormat.contains(u'%') && fits)
+            Fuzz::Check(out == base + plain,
                         "a pattern without codes did not come through unchanged", out);
         for (const auto kind : {Naming::PatternKind::FileName, Naming::PatternKind::ArtistFolder,
                                 Naming::PatternKind::AlbumFolder}) {
