@@ -1,8 +1,10 @@
 #pragma once
 
-// The chaos runs' fake encoder and what it is told to do. Each source holds
-// one word, its job's behaviour for the next run: the encoder reads it from
-// its input, logs its pid and input, and then succeeds, fails, dies of a
+// The chaos runs' fake encoder and what it is told to do. A plan file holds
+// a line "<word> <source>" for each job, its behaviour in the next run (one
+// file written per run, not one per source: a few hundred small writes cost
+// far more than the run on a busy disk). The encoder looks up its input
+// there, logs its pid and input, and then succeeds, fails, dies of a
 // signal, writes nothing, writes an empty file, works slowly or hangs until
 // it is stopped (one kind of hang ignores SIGTERM, so only the kill after
 // the grace ends it).
@@ -14,6 +16,8 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
+
+#include <utility>
 
 #include <cerrno>
 #include <csignal>
@@ -44,19 +48,20 @@ inline bool Succeeds(Behaviour b) { return b == Behaviour::Ok || b == Behaviour:
 inline Behaviour Draw(QRandomGenerator& rng, bool hangs = true)
 {
     const int r = int(rng.bounded(100));
-    if (r < 38) return Behaviour::Ok;
-    if (r < 52) return Behaviour::Slow;
-    if (r < 64) return Behaviour::Fail;
-    if (r < 74) return Behaviour::Signal;
-    if (r < 83) return Behaviour::Nothing;
-    if (r < 93 || !hangs) return Behaviour::Empty;
-    if (r < 97) return Behaviour::Hang;
+    if (r < 40) return Behaviour::Ok;
+    if (r < 54) return Behaviour::Slow;
+    if (r < 66) return Behaviour::Fail;
+    if (r < 76) return Behaviour::Signal;
+    if (r < 86) return Behaviour::Nothing;
+    if (r < 96 || !hangs) return Behaviour::Empty;
+    if (r < 98) return Behaviour::Hang;
     return Behaviour::Stubborn;
 }
 
-// Writes the encoder into folder; it appends its pid to pids and its input
-// to starts.
-inline QString WriteEncoder(const QString& folder, const QString& pids, const QString& starts)
+// Writes the encoder into folder; it reads plan, appends its pid to pids and
+// its input to starts. Paths without spaces.
+inline QString WriteEncoder(const QString& folder, const QString& plan, const QString& pids,
+                            const QString& starts)
 {
     const QString path = folder + QStringLiteral("/chaos-lame");
     const QString script = QStringLiteral(
@@ -64,7 +69,7 @@ inline QString WriteEncoder(const QString& folder, const QString& pids, const QS
         "for a; do in=$out; out=$a; done\n"
         "echo $$ >> '%1'\n"
         "printf '%s\\n' \"$in\" >> '%2'\n"
-        "case \"$(cat \"$in\")\" in\n"
+        "case \"$(awk -v f=\"$in\" '$2 == f { print $1 }' '%3')\" in\n"
         "ok) printf '  1/2 (50%%)|\\r  2/2 (100%%)|\\n' >&2; printf mp3 > \"$out\" ;;\n"
         "slow) printf '  1/2 (50%%)|\\r' >&2; sleep 0.03; printf mp3 > \"$out\"; sleep 0.03 ;;\n"
         "fail) printf part > \"$out\"; echo 'Could not read input' >&2; exit 1 ;;\n"
@@ -74,11 +79,22 @@ inline QString WriteEncoder(const QString& folder, const QString& pids, const QS
         "hang) printf part > \"$out\"; exec sleep 600 ;;\n"
         "stubborn) printf part > \"$out\"; trap '' TERM; while :; do sleep 0.05; done ;;\n"
         "*) exit 3 ;;\n"
-        "esac\n").arg(pids, starts);
+        "esac\n").arg(pids, starts, plan);
     if (!TestUtil::WriteFile(path, script.toUtf8()))
         return QString();
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
+}
+
+// One line per job: what it does, and its source.
+inline bool WritePlan(const QString& plan, const QList<std::pair<QString, Behaviour>>& jobs)
+{
+    QByteArray text;
+    for (const auto& [source, b] : jobs)
+        text += QByteArray(Word(b)) + ' ' + source.toUtf8() + '\n';
+    return TestUtil::WriteFile(plan + QStringLiteral(".new"), text)
+           && (!QFile::exists(plan) || QFile::remove(plan))
+           && QFile::rename(plan + QStringLiteral(".new"), plan);
 }
 
 inline QList<qint64> Pids(const QString& pidsFile)

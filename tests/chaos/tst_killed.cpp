@@ -78,7 +78,8 @@ void TstKilled::killedMidRun()
     const QString out = dir.filePath(QStringLiteral("out"));
     const QString pidsFile = dir.filePath(QStringLiteral("pids.log"));
     const QString startsFile = dir.filePath(QStringLiteral("starts.log"));
-    const QString encoder = Chaos::WriteEncoder(dir.path(), pidsFile, startsFile);
+    const QString planFile = dir.filePath(QStringLiteral("plan"));
+    const QString encoder = Chaos::WriteEncoder(dir.path(), planFile, pidsFile, startsFile);
     QVERIFY(!encoder.isEmpty());
     QVERIFY(QDir().mkpath(out));
 
@@ -102,13 +103,15 @@ void TstKilled::killedMidRun()
     auto finalOf = [&](int k) { return QStringLiteral("%1/job%2.mp3").arg(out).arg(k); };
     auto secondOf = [&](int k) { return QStringLiteral("%1/job%2 (2).mp3").arg(out).arg(k); };
     QStringList sources;
+    QList<std::pair<QString, Behaviour>> plan;
     QHash<int, QByteArray> existing;
     // How many encoders start before every slot is taken by a hung one.
     int reachable = 0, hung = 0;
     for (int k = 0; k < kJobs; ++k) {
         const Behaviour b = Chaos::Draw(rng);
-        QVERIFY(TestUtil::WriteFile(sourceOf(k), Chaos::Word(b)));
+        QVERIFY(TestUtil::WriteFile(sourceOf(k), "wav"));
         sources << sourceOf(k);
+        plan.append({sourceOf(k), b});
         const bool exists = rng.bounded(5) == 0;
         if (exists) {
             existing.insert(k, "old output " + QByteArray::number(k));
@@ -119,6 +122,7 @@ void TstKilled::killedMidRun()
             hung += b == Behaviour::Hang || b == Behaviour::Stubborn;
         }
     }
+    QVERIFY(Chaos::WritePlan(planFile, plan));
     const int killAfter = 1 + int(rng.bounded(quint32(qMax(1, reachable))));
 
     auto start = [&](QProcess& program, const QStringList& queued) {
@@ -183,16 +187,18 @@ void TstKilled::killedMidRun()
     // The next run into that folder takes the stale temporaries away. All its
     // jobs succeed; keeping both lets every one of them finish.
     QStringList left;
+    plan.clear();
     for (int k = 0; k < kJobs; ++k) {
-        if (QFileInfo::exists(sourceOf(k))) {
-            QVERIFY(TestUtil::WriteFile(sourceOf(k), "ok"));
+        if (QFileInfo::exists(sourceOf(k)))
             left << sourceOf(k);
-        }
     }
     if (left.isEmpty()) {
-        QVERIFY(TestUtil::WriteFile(sourceOf(kJobs), "ok"));
+        QVERIFY(TestUtil::WriteFile(sourceOf(kJobs), "wav"));
         left << sourceOf(kJobs);
     }
+    for (const QString& source : std::as_const(left))
+        plan.append({source, Behaviour::Ok});
+    QVERIFY(Chaos::WritePlan(planFile, plan));
     ProgramSettings next = settings;
     next.ExistingOutput = TExistingOutput::KeepBoth;
     QVERIFY(SaveSettings(next, music, {}));
