@@ -443,10 +443,6 @@ frequencies</translation>
             <source>Файлы: </source>
             <translation>Files: </translation>
         </message>
-        <message>
-            <source>Добавление в очередь: %1 из %2</source>
-            <translation>Adding to the queue: %1 of %2</translation>
-        </message>
     </context>
     <context>
         <name>TOutputPreview</name>
@@ -714,6 +710,10 @@ frequencies</translation>
         <message>
             <source>%1 из %2</source>
             <translation>%1 of %2</translation>
+        </message>
+        <message>
+            <source>Добавление в очередь: %1 из %2</source>
+            <translation>Adding to the queue: %1 of %2</translation>
         </message>
     </context>
 </TS>

@@ -198,8 +198,11 @@ void TBatchRun::OnRunnerEnded(TJobRunner* runner, const TJobRunner::Outcome& out
         return;
     const quint64 id = runner->JobId();
     const QString input = runner->Input();
-    // Deleted once its signal has returned; not to be touched after this.
-    it->release()->deleteLater();
+    // Deleted once its signal has returned (or with the run); not to be
+    // touched after this.
+    TJobRunner* done = it->release();
+    done->setParent(this);
+    done->deleteLater();
     m_runners.erase(it);
     m_scheduler.Ended(id);
     m_progress.Ended(id, outcome.done);

@@ -121,7 +121,8 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
         m_preview->SetHeld(busy);
         UpdateQueueActions();
     });
-    connect(m_adder, &TQueueAdder::Progress, this, &TMainF::ShowAddProgress);
+    connect(m_adder, &TQueueAdder::Progress, this,
+            [this](int done, int total) { m_runView->ShowAddProgress(done, total); });
 
     BuildMenus();
 
@@ -461,19 +462,6 @@ void TMainF::UpdateQueueActions()
     for (QAction* a : {acAdd, acDel, acDelCompleted, acQClear, acGO, m_n4})
         a->setEnabled(!locked);
     m_upDown->setEnabled(!locked);
-}
-
-void TMainF::ShowAddProgress(int done, int total)
-{
-    if (done < total) {
-        if (!m_addShown)
-            m_statusBeforeAdd = m_runView->StatusText();
-        m_addShown = true;
-        m_runView->SetStatusText(tr("Добавление в очередь: %1 из %2").arg(done).arg(total));
-        return;
-    }
-    m_addShown = false;
-    m_runView->SetStatusText(m_statusBeforeAdd);
 }
 
 void TMainF::AddToQueue(const QString& path)

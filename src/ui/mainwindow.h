@@ -81,7 +81,6 @@ private:
     // must not be reshaped meanwhile.
     bool QueueLocked() const;
     void UpdateQueueActions();
-    void ShowAddProgress(int done, int total);
 
     void AddBtnClick();
     void FileListDblClick();
@@ -132,7 +131,5 @@ private:
     TBatchRun* m_run = nullptr;
     TOutputPreview* m_preview = nullptr;
     TQueueAdder* m_adder = nullptr;
-    QString m_statusBeforeAdd; // shown again when a long add is over
-    bool m_addShown = false;
     QPointer<THelpWindow> m_help;
 };

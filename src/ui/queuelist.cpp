@@ -129,23 +129,30 @@ void TQueueList::DeleteProcessed()
     DropCurrent();
     const int lines = count();
     std::vector<bool> remove(std::size_t(lines), false);
-    bool any = false;
+    int removed = 0;
     for (int i = 0; i < lines; ++i) {
         remove[std::size_t(i)] = item(i)->checkState() == Qt::Checked;
-        any = any || remove[std::size_t(i)];
-    }
-    if (!any) {
-        setCurrentItem(nullptr);
-        return;
+        removed += remove[std::size_t(i)];
     }
     for (int i = 0; i < lines; ++i) {
         if (remove[std::size_t(i)])
             m_progress.remove(m_queue.Items(i)->Id());
     }
     m_queue.DeleteWhere(remove);
-    // Taking lines out of the middle one by one would move the rest of the
-    // list each time; taking every line from the front costs nothing per
-    // line, and the kept ones go back in their order.
+    // Taking a line out of the middle moves the rest of the list: fine for
+    // a few, but for many, every line is taken from the front (which costs
+    // nothing per line) and the kept ones go back in their order.
+    if (removed < 64) {
+        for (int i = lines - 1; i >= 0; --i) {
+            if (remove[std::size_t(i)]) {
+                QListWidgetItem* line = takeItem(i);
+                ForgetLine(line);
+                delete line;
+            }
+        }
+        setCurrentItem(nullptr);
+        return;
+    }
     std::vector<QListWidgetItem*> kept;
     kept.reserve(std::size_t(lines));
     for (int i = 0; i < lines; ++i) {

@@ -4,6 +4,7 @@
 #include "runprogress.h"
 
 #include <QCoreApplication>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -41,11 +42,6 @@ void TWindowRunView::SetStatusText(const QString& text)
 {
     m_text->setText(text);
     m_text->repaint();
-}
-
-QString TWindowRunView::StatusText() const
-{
-    return m_text->text();
 }
 
 bool TWindowRunView::IsLineChecked(int line) const
@@ -117,4 +113,19 @@ void TWindowRunView::SetTimeLeft(int seconds)
     }
     m_timeLeft->setText(TRunProgress::Text(seconds));
     m_timeLeft->show();
+}
+
+void TWindowRunView::ShowAddProgress(int done, int total)
+{
+    if (done >= total) {
+        m_adding = false;
+        SetStatusText(m_beforeAdd);
+        return;
+    }
+    if (!m_adding)
+        m_beforeAdd = m_text->text();
+    m_adding = true;
+    SetStatusText(QCoreApplication::translate("TWindowRunView", "Добавление в очередь: %1 из %2")
+                      .arg(done)
+                      .arg(total));
 }

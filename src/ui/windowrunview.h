@@ -20,7 +20,6 @@ public:
                    QWidget* dialogParent);
 
     void SetStatusText(const QString& text) override;
-    QString StatusText() const;
     bool IsLineChecked(int line) const override;
     void SetLineChecked(int line, bool checked) override;
     void SetLineFailure(int line, const QString& reason) override;
@@ -32,6 +31,10 @@ public:
     void SetLineProgress(int line, int percent) override;
     void SetTimeLeft(int seconds) override;
 
+    // How far a long add has come; once done == total the text from before
+    // the add comes back.
+    void ShowAddProgress(int done, int total);
+
 private:
     QStatusBar& m_statusBar;
     TQueueList& m_queueList;
@@ -41,4 +44,6 @@ private:
     QLabel* m_position = nullptr;
     QLabel* m_timeLeft = nullptr;
     QProgressBar* m_progress = nullptr;
+    QString m_beforeAdd;
+    bool m_adding = false;
 };

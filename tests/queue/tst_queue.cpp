@@ -26,6 +26,8 @@ private Q_SLOTS:
     void reAddAfterRemoveGoesToEnd();
     void deleteProcessedKeepsOrderOfTheRest();
     void clearEmptiesBoth();
+    void deleteProcessedAtAnySize_data();
+    void deleteProcessedAtAnySize();
     void lineProgressFollowsItsJob();
     void move_data();
     void move();
@@ -193,6 +195,51 @@ void TstQueue::deleteProcessedKeepsOrderOfTheRest()
     QVERIFY(m_list->AddToQueue(File("c.wav"), {}));
     QCOMPARE(LineTexts(), QStringList({"b.wav", "e.wav", "c.wav"}));
     QCOMPARE(JobFiles(), LineTexts());
+}
+
+void TstQueue::deleteProcessedAtAnySize_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("every"); // every n-th line is ticked
+    QTest::newRow("a few of ten") << 10 << 3;
+    QTest::newRow("a third of three hundred") << 300 << 3;
+    QTest::newRow("all of two hundred") << 200 << 1;
+}
+
+// Few ticked lines are taken out one by one, many by taking every line out
+// and putting the rest back: either way the rest keep their order, their
+// marks and their jobs, and only the deleted paths may be queued again.
+void TstQueue::deleteProcessedAtAnySize()
+{
+    QFETCH(int, lines);
+    QFETCH(int, every);
+    QStringList names, kept;
+    for (int i = 0; i < lines; ++i) {
+        names << QStringLiteral("%1.wav").arg(i, 3, 10, QChar(u'0'));
+        if (i % every != 0)
+            kept << names.last();
+    }
+    AddFiles(names);
+    for (int i = 0; i < lines; ++i) {
+        if (i % every == 0)
+            m_list->SetLineChecked(i, true);
+        else if (i % 7 == 1)
+            m_list->SetLineFailure(i, names[i]);
+    }
+    m_list->DeleteProcessed();
+
+    QCOMPARE(LineTexts(), kept);
+    QCOMPARE(JobFiles(), kept);
+    for (int line = 0; line < m_list->count(); ++line) {
+        const int i = kept[line].left(3).toInt();
+        QCOMPARE(m_list->item(line)->toolTip(), i % 7 == 1 ? names[i] : QString());
+        QCOMPARE(m_queue->Items(line)->Index(), line);
+    }
+    QCOMPARE(m_list->CurrentLine(), -1);
+    if (!kept.isEmpty())
+        QVERIFY(!m_list->AddToQueue(File(kept.first()), {}));
+    QVERIFY(m_list->AddToQueue(File(names.first()), {}));
+    QCOMPARE(m_list->count(), int(kept.size()) + 1);
 }
 
 // A running job's percent belongs to the job: it moves with its line,
