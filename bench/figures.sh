@@ -12,6 +12,7 @@
 #     with 1,000 jobs queued (bench_plan);
 #   - the queue at 1,000, 5,000 and 20,000 jobs: adding, deleting, moving,
 #     clearing, memory, the longest turn of the event loop (bench_queue).
+#   - FLAC -> MP3 through the ffmpeg pipe against WAV -> MP3 (bench_sources).
 #
 #   bench/figures.sh [build-folder]     (default: build-figures next to bench/)
 #
@@ -30,7 +31,7 @@ if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build" --target bench_startup bench_run bench_filelist bench_plan bench_parallel \
-    bench_queue >/dev/null
+    bench_queue bench_sources >/dev/null
 
 startup="$build/bench/startup/bench_startup"
 tmp=$(mktemp -d)
@@ -130,3 +131,6 @@ QT_QPA_PLATFORM=offscreen "$build/bench/plan/bench_plan" 2>/dev/null
 echo
 echo "== Queue at scale (bench_queue)"
 QT_QPA_PLATFORM=offscreen "$build/bench/queue/bench_queue" 2>/dev/null
+echo
+echo "== FLAC against WAV (bench_sources)"
+"$build/bench/sources/bench_sources"

@@ -103,6 +103,14 @@ Kazan, Russia, 2026</translation>
             <source>Пауза между заданиями, с:</source>
             <translation>Pause between jobs, s:</translation>
         </message>
+        <message>
+            <source>Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack</source>
+            <translation>Also encode FLAC, Ogg, Opus, AIFF, M4A, WavPack</translation>
+        </message>
+        <message>
+            <source>Вставлять обложку</source>
+            <translation>Embed cover art</translation>
+        </message>
     </context>
     <context>
         <name>TBatchRun</name>
@@ -141,6 +149,41 @@ Kazan, Russia, 2026</translation>
         <message>
             <source>Ожидание завершения текущих заданий… (ещё раз «Отмена» — прервать)</source>
             <translation>Waiting for the running jobs to finish… (“Cancel” once more stops them)</translation>
+        </message>
+        <message>
+            <source>Исходный файл не найден</source>
+            <translation>The source file was not found</translation>
+        </message>
+        <message>
+            <source>Исходный файл не является файлом</source>
+            <translation>The source is not a file</translation>
+        </message>
+        <message>
+            <source>Исходный файл недоступен для чтения</source>
+            <translation>The source file cannot be read</translation>
+        </message>
+        <message>
+            <source>Исходный файл пуст</source>
+            <translation>The source file is empty</translation>
+        </message>
+    </context>
+    <context>
+        <name>TDecoderPipe</name>
+        <message>
+            <source>Не найден декодер ffmpeg</source>
+            <translation>The ffmpeg decoder was not found</translation>
+        </message>
+        <message>
+            <source>Ошибка декодера: </source>
+            <translation>Decoder error: </translation>
+        </message>
+        <message>
+            <source>Декодер завершился аварийно</source>
+            <translation>The decoder crashed</translation>
+        </message>
+        <message>
+            <source>Код завершения декодера </source>
+            <translation>Decoder exit code </translation>
         </message>
     </context>
     <context>
@@ -442,6 +485,14 @@ frequencies</translation>
         <message>
             <source>Файлы: </source>
             <translation>Files: </translation>
+        </message>
+        <message>
+            <source>Здесь есть файлы FLAC, Ogg, Opus и других форматов. Чтобы сжимать их, включите «Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack» в «Опции → Параметры → Дополнительно».</source>
+            <translation>This folder holds FLAC, Ogg, Opus or other files. To encode them, turn on “Also encode FLAC, Ogg, Opus, AIFF, M4A, WavPack” under Options → Preferences → Advanced.</translation>
+        </message>
+        <message>
+            <source>Аудиофайлы</source>
+            <translation>Audio files</translation>
         </message>
     </context>
     <context>

@@ -1,6 +1,7 @@
 #include "batchrun.h"
 
 #include "cmdline.h"
+#include "decoderpipe.h"
 #include "naming.h"
 #include "outputnamer.h"
 #include "paths.h"
@@ -120,6 +121,20 @@ void TBatchRun::Fill()
         EndRun(EndText());
 }
 
+QString TBatchRun::SourceProblem(const QString& path)
+{
+    const QFileInfo source(path);
+    if (!source.exists())
+        return tr("Исходный файл не найден");
+    if (!source.isFile())
+        return tr("Исходный файл не является файлом");
+    if (!source.isReadable())
+        return tr("Исходный файл недоступен для чтения");
+    if (source.size() == 0)
+        return tr("Исходный файл пуст");
+    return QString();
+}
+
 void TBatchRun::StartJob(TQueueItem* job, int line)
 {
     const int mode = m_view.CurrentMode();
@@ -154,10 +169,20 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
     m_scheduler.Started(job->Id());
     m_progress.Started(job->Id());
 
+    // A source changed since it was queued would make lame encode nothing
+    // (an emptied file, a folder) and report success.
+    if (const QString problem = SourceProblem(job->InputFile()); !problem.isEmpty()) {
+        r->Fail(problem);
+        return;
+    }
     if (SameFile(job->OutputFile(), job->InputFile())) {
         r->Fail(SamePathReason());
         return;
     }
+    // WAV sources and the decoding mode start lame exactly as before.
+    if (mode == EncodeMode && TDecoderPipe::Wanted(job->InputFile()))
+        r->SetDecoder(m_decoder);
+    r->SetCoverArt(mode == EncodeMode && m_settings.EmbedCoverArt && job->Id3v2());
     r->Start(m_program,
              [job, mode](const QString& temporary) { return JobArguments(*job, mode, temporary); },
              job->OutputDir(), Paths::ProgramFolder());

@@ -59,6 +59,8 @@ public:
 
     // Tests and the benchmark: a fake encoder; empty looks up "lame".
     void SetEncoderProgram(const QString& path) { m_program = path; }
+    // Tests: another decoder for non-WAV sources; empty looks up "ffmpeg".
+    void SetDecoderProgram(const QString& path) { m_decoder = path; }
     // One of the steps of the pause between jobs (two per second counted):
     // 500 ms in the program.
     void SetPauseStep(std::chrono::milliseconds step) { m_pauseStep = step; }
@@ -67,6 +69,8 @@ public:
 
     // The job's output must not overwrite its own source.
     static QString SamePathReason() { return tr("Файл назначения совпадает с исходным"); }
+    // Why a source cannot be encoded as it stands now; empty when it can.
+    static QString SourceProblem(const QString& path);
     static QString SkippedReason() { return tr("Пропущено: файл уже существует"); }
     static QString StoppedReason() { return tr("Прервано"); }
     static QString WaitingText()
@@ -105,6 +109,7 @@ private:
     IRunView& m_view;
 
     QString m_program;
+    QString m_decoder;
     std::chrono::milliseconds m_pauseStep{500};
     std::chrono::milliseconds m_stopGrace{1000};
 

@@ -167,3 +167,20 @@ QStringList JobArguments(const TQueueItem& job, int mode, const QString& outputP
     }
     return args;
 }
+
+// Both rely on the list ending in the input and output paths.
+void PipeInput(QStringList& arguments)
+{
+    if (arguments.size() >= 2)
+        arguments[arguments.size() - 2] = QStringLiteral("-");
+}
+
+void AddCoverArt(QStringList& arguments, const QString& picture)
+{
+    if (arguments.size() >= 2)
+    {
+        const qsizetype at = arguments.size() - 2;
+        arguments.insert(at, picture);
+        arguments.insert(at, QStringLiteral("--ti"));
+    }
+}

@@ -22,3 +22,9 @@ QStringList JobArguments(const TQueueItem& job, int mode, const QString& outputP
 // Whether every tag text of the job can be written in an ID3v1 tag (Latin-1).
 // A job with only ID3v1 whose texts do not fit is given ID3v2 as well.
 bool FitsId3v1(const TQueueItem& job);
+
+// The argument list of JobArguments changed for the run: the input read
+// from standard input (a decoder feeds it) ...
+void PipeInput(QStringList& arguments);
+// ... and a picture for the ID3v2 tag (lame's --ti), given before the input.
+void AddCoverArt(QStringList& arguments, const QString& picture);

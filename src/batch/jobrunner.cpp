@@ -1,5 +1,9 @@
 #include "jobrunner.h"
 
+#include "cmdline.h"
+#include "coverfile.h"
+#include "decoderpipe.h"
+
 #include <QTimer>
 
 TJobRunner::TJobRunner(quint64 jobId, const QString& input, const QString& output, bool replace,
@@ -28,8 +32,29 @@ void TJobRunner::Start(const QString& program,
         Fail(tr("Не удалось создать временный файл: ") + error);
         return;
     }
+    QStringList args = arguments(m_temp.Path());
+    if (m_coverArt) {
+        auto cover = std::make_unique<TCoverFile>();
+        if (cover->Prepare(m_input)) {
+            AddCoverArt(args, cover->Path());
+            m_cover = std::move(cover);
+        }
+    }
+    QProcess* feeder = nullptr;
+    if (m_piped) {
+        m_pipe = new TDecoderPipe(m_encoder);
+        QString message;
+        if (!m_pipe->Prepare(m_decoderProgram, m_input, &message)) {
+            Fail(message);
+            return;
+        }
+        connect(m_pipe, &TDecoderPipe::PercentChanged, this, &TJobRunner::PercentChanged);
+        feeder = m_pipe->Feeder();
+        PipeInput(args);
+    }
     m_started = true;
-    m_encoder->Start(program, arguments(m_temp.Path()), workingDirectory);
+    if (m_encoder->Start(program, args, workingDirectory, feeder) && feeder)
+        m_pipe->Start();
 }
 
 void TJobRunner::Fail(const QString& reason)
@@ -44,10 +69,21 @@ void TJobRunner::Stop(std::chrono::milliseconds grace)
     if (m_ended || m_stopping)
         return;
     m_stopping = true;
+    if (m_pipe)
+        m_pipe->Kill();
     m_encoder->Stop(grace);
 }
 
 void TJobRunner::OnEncoderEnded(const TEncoderProcess::Result& result)
+{
+    // A job fed by a decoder is judged once both have ended.
+    if (m_pipe && m_pipe->Running())
+        m_pipe->WhenEnded([this, result] { Judge(result, true); });
+    else
+        Judge(result, false);
+}
+
+void TJobRunner::Judge(const TEncoderProcess::Result& result, bool decoderOutlived)
 {
     Outcome outcome;
     QString& reason = outcome.reason;
@@ -69,6 +105,13 @@ void TJobRunner::OnEncoderEnded(const TEncoderProcess::Result& result)
             reason = tr("Кодировщик не создал файл назначения");
         if (!reason.isEmpty() && !result.lastMessage.isEmpty())
             reason += QStringLiteral(": ") + result.lastMessage;
+        // lame ends normally on a stream cut short: a decoder failure is the
+        // job's failure, and usually the cause of the encoder's too.
+        if (m_pipe) {
+            if (const QString decoder = m_pipe->FailureReason(!reason.isEmpty() && decoderOutlived);
+                !decoder.isEmpty())
+                reason = decoder;
+        }
     }
     // The output takes its final name only now that the job is done.
     QString error;

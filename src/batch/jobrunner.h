@@ -9,6 +9,10 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
+
+class TCoverFile;
+class TDecoderPipe;
 
 // One job of a run on its way through the encoder: its lame process and
 // the hidden temporary it writes, which takes the job's final name only
@@ -36,6 +40,16 @@ public:
     quint64 JobId() const { return m_jobId; }
     const QString& Input() const { return m_input; }
 
+    // Before Start: the source is decoded by a separate decoder (program:
+    // empty looks up "ffmpeg") piped into the encoder's standard input.
+    void SetDecoder(const QString& program)
+    {
+        m_piped = true;
+        m_decoderProgram = program;
+    }
+    // Before Start: the ID3v2 tag gets the source's cover picture, if any.
+    void SetCoverArt(bool on) { m_coverArt = on; }
+
     // Creates the temporary in folder and starts program with the arguments
     // made for it; workingDirectory is where lame runs.
     void Start(const QString& program,
@@ -54,6 +68,8 @@ Q_SIGNALS:
 
 private:
     void OnEncoderEnded(const TEncoderProcess::Result& result);
+    // decoderOutlived: a decoder fed the job and ended after the encoder.
+    void Judge(const TEncoderProcess::Result& result, bool decoderOutlived);
     void End(Outcome outcome);
 
     quint64 m_jobId;
@@ -62,6 +78,11 @@ private:
     bool m_replace;
     TTempOutput m_temp;
     TEncoderProcess* m_encoder; // a child: killed in the destructor before the temporary goes
+    bool m_piped = false;
+    QString m_decoderProgram;
+    TDecoderPipe* m_pipe = nullptr; // a child of the encoder, which unlinks it before it goes
+    bool m_coverArt = false;
+    std::unique_ptr<TCoverFile> m_cover;
     bool m_started = false;
     bool m_stopping = false;
     bool m_ended = false;

@@ -182,6 +182,7 @@ TEncoderProcess::TEncoderProcess(QObject* parent) : QObject(parent)
 TEncoderProcess::~TEncoderProcess()
 {
     disconnect(&m_process, nullptr, this, nullptr);
+    Unlink();
     if (m_process.state() != QProcess::NotRunning) {
         // Only reached when the program closes during a job. QProcess's own
         // destructor would kill and wait as well, but with a warning; a
@@ -191,11 +192,11 @@ TEncoderProcess::~TEncoderProcess()
     }
 }
 
-void TEncoderProcess::Start(const QString& program, const QStringList& arguments,
-                            const QString& workingDirectory)
+bool TEncoderProcess::Start(const QString& program, const QStringList& arguments,
+                            const QString& workingDirectory, QProcess* feeder)
 {
     if (m_active)
-        return;
+        return false;
     m_active = true;
     m_percent = -1;
     m_pending.clear();
@@ -207,13 +208,18 @@ void TEncoderProcess::Start(const QString& program, const QStringList& arguments
         r.errorName = where.errorName;
         r.errorText = where.errorName;
         QTimer::singleShot(0, this, [this, r] { End(r); });
-        return;
+        return false;
+    }
+    if (feeder) {
+        m_feeder = feeder;
+        feeder->setStandardOutputProcess(&m_process);
     }
     m_process.setProgram(where.program);
     m_process.setArguments(arguments);
     m_process.setWorkingDirectory(workingDirectory);
     m_process.setProcessEnvironment(Encoder::Environment(QProcessEnvironment::systemEnvironment()));
     m_process.start(QIODevice::ReadOnly);
+    return true;
 }
 
 void TEncoderProcess::Stop(std::chrono::milliseconds grace)
@@ -289,9 +295,21 @@ void TEncoderProcess::TakeLine(const QString& line)
     }
 }
 
+// QProcess keeps a pointer to the other end of a pipe and writes through it
+// when either end's channel is set again: the link must be undone while both
+// still exist, and before the feeder goes away.
+void TEncoderProcess::Unlink()
+{
+    if (!m_feeder)
+        return;
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    m_feeder = nullptr;
+}
+
 void TEncoderProcess::End(const Result& result)
 {
     m_killTimer.stop();
+    Unlink();
     m_active = false;
     Q_EMIT Ended(result);
 }

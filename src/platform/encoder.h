@@ -64,9 +64,12 @@ public:
     // A process still running is killed: only reached when the program quits.
     ~TEncoderProcess() override;
 
-    // program: a path, a bare name to look up, or empty for "lame".
-    void Start(const QString& program, const QStringList& arguments,
-               const QString& workingDirectory);
+    // program: a path, a bare name to look up, or empty for "lame". With a
+    // feeder, the encoder's stdin is that process's stdout (a decoder the
+    // caller starts right after); the link is undone when the encoder ends.
+    // True when the encoder process is being started (a feeder may follow).
+    bool Start(const QString& program, const QStringList& arguments,
+               const QString& workingDirectory, QProcess* feeder = nullptr);
     bool IsRunning() const { return m_active; }
     // Asks a running encoder to end (SIGTERM) and kills it (SIGKILL) if it
     // is still there after grace. Never waits: Ended follows as usual.
@@ -84,8 +87,11 @@ private:
     void TakeLine(const QString& line);
     void End(const Result& result);
 
+    void Unlink();
+
     QProcess m_process;
     QTimer m_killTimer;
+    QProcess* m_feeder = nullptr;
     bool m_active = false;
     int m_percent = -1;
     QByteArray m_pending; // bytes after the last line break

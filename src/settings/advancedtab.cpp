@@ -59,6 +59,10 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
 
     connect(m_perCore, &QCheckBox::toggled, this, &TAdvancedTab::ApplyParallelRule);
     connect(m_parallel, &QSpinBox::valueChanged, this, &TAdvancedTab::ApplyParallelRule);
+    m_allFormats = new QCheckBox(tr("Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack"));
+    m_allFormats->setObjectName(QStringLiteral("SourceFormatsCB"));
+    m_cover = new QCheckBox(tr("Вставлять обложку"));
+    m_cover->setObjectName(QStringLiteral("CoverArtCB"));
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
@@ -71,6 +75,8 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     rows->setSpacing(8);
     rows->addWidget(m_showOutput);
     rows->addLayout(form);
+    rows->addWidget(m_allFormats);
+    rows->addWidget(m_cover);
     rows->addStretch(1);
 }
 
@@ -78,6 +84,8 @@ void TAdvancedTab::Load(const ProgramSettings& settings)
 {
     m_showOutput->setChecked(settings.ShowOutputNames);
     m_existing->setCurrentIndex(int(settings.ExistingOutput));
+    m_allFormats->setChecked(settings.AllSourceFormats);
+    m_cover->setChecked(settings.EmbedCoverArt);
     const bool perCore = settings.ParallelJobs == 0;
     m_perCore->setChecked(perCore);
     m_parallel->setValue(perCore ? Cores() : int(settings.ParallelJobs));
@@ -103,4 +111,6 @@ void TAdvancedTab::Store(ProgramSettings& settings) const
     settings.ExistingOutput = index >= 0 ? TExistingOutput(index) : TExistingOutput::Ask;
     settings.ParallelJobs = m_perCore->isChecked() ? 0 : quint32(m_parallel->value());
     settings.PauseBetweenJobs = quint32(m_pause->value());
+    settings.AllSourceFormats = m_allFormats->isChecked();
+    settings.EmbedCoverArt = m_cover->isChecked();
 }

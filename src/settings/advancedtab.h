@@ -9,8 +9,8 @@ struct ProgramSettings;
 
 // The preferences tab "Дополнительно": the settings added to the program
 // after its first two tabs were laid out (the output column, what a run
-// does with outputs that exist already, how many encoders run at once and
-// the pause between jobs run one after the other).
+// does with outputs that exist already, how many encoders run at once, the
+// pause between jobs run one after the other, the source kinds, cover art).
 class TAdvancedTab final : public QWidget
 {
     Q_OBJECT
@@ -28,4 +28,6 @@ private:
     QSpinBox* m_parallel = nullptr;
     QCheckBox* m_perCore = nullptr;
     QSpinBox* m_pause = nullptr;
+    QCheckBox* m_allFormats = nullptr;
+    QCheckBox* m_cover = nullptr;
 };

@@ -47,6 +47,10 @@ struct ProgramSettings
     // How many encoders a run may start at once: ParallelJobs, with 0 as the
     // number of processor cores.
     int EffectiveParallelJobs() const;
+    // "Source formats": 0 WAV only, 1 every kind the decoder takes.
+    bool AllSourceFormats = false;
+    // "Embed cover art": jobs with an ID3v2 tag get the source's picture.
+    bool EmbedCoverArt = false;
 
     // The user's music folder, else the home folder, ending in "/".
     static QString DefaultTargetDirectory();

@@ -108,6 +108,10 @@ void LoadSettings(ProgramSettings& settings,
     if (const auto pause = ReadDword(k, QStringLiteral("Pause between jobs"));
         pause && *pause <= ProgramSettings::MaxPauseBetweenJobs)
         s.PauseBetweenJobs = *pause;
+    if (const auto formats = ReadDword(k, QStringLiteral("Source formats")); formats && *formats <= 1)
+        s.AllSourceFormats = *formats == 1;
+    if (const auto cover = ReadDword(k, QStringLiteral("Embed cover art")))
+        s.EmbedCoverArt = *cover != 0;
     key->Close();
 
     if (!ok) {
@@ -157,6 +161,8 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
         {QStringLiteral("Existing output"), dword(quint32(settings.ExistingOutput))},
         {QStringLiteral("Parallel jobs"), dword(settings.ParallelJobs)},
         {QStringLiteral("Pause between jobs"), dword(settings.PauseBetweenJobs)},
+        {QStringLiteral("Source formats"), flag(settings.AllSourceFormats)},
+        {QStringLiteral("Embed cover art"), flag(settings.EmbedCoverArt)},
     };
 
     const auto fail = [&onError](const QString& name) {

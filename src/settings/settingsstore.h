@@ -6,7 +6,7 @@
 
 #include <functional>
 
-// The persisted program settings: one per-user key with 21 values and two
+// The persisted program settings: one per-user key with 21 values and the
 // optional ones after them, read once when the main window is created and
 // written once when it is destroyed.
 

@@ -15,6 +15,9 @@ public:
     // text is asked afresh at every paint; an empty text paints nothing.
     static TEmptyHint* Install(QAbstractItemView* view, std::function<QString()> text);
 
+    // The text as it would be painted now (whether or not the list is empty).
+    QString Text() const { return m_text(); }
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

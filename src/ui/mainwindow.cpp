@@ -2,7 +2,9 @@
 
 #include "aboutdialog.h"
 #include "compressvalues.h"
+#include "decoderpipe.h"
 #include "emptyhint.h"
+#include "filedrop.h"
 #include "batchrun.h"
 #include "foldertree.h"
 #include "helpwindow.h"
@@ -16,6 +18,7 @@
 #include "queueadder.h"
 #include "queuelist.h"
 #include "settingsstore.h"
+#include "sourcetags.h"
 #include "sourcepaths.h"
 #include "tageditor.h"
 #include "updown.h"
@@ -135,14 +138,33 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
                                     static_cast<QAbstractItemView*>(m_queueList)})
         ListKeys::MarkFocus(view);
     TEmptyHint::Install(m_fileList, [this] {
-        return !QFileInfo(m_fileList->Directory()).isDir()
-                   ? tr("Выберите папку в дереве слева")
-                   : tr("В этой папке нет файлов ") + m_fileList->Mask();
+        if (!QFileInfo(m_fileList->Directory()).isDir())
+            return tr("Выберите папку в дереве слева");
+        if (CurrentMode() != DecodeMode && !m_settings.AllSourceFormats
+            && SourcePaths::HasOtherSources(m_fileList->Directory()))
+            return tr("Здесь есть файлы FLAC, Ogg, Opus и других форматов. Чтобы сжимать их, "
+                      "включите «Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack» "
+                      "в «Опции → Параметры → Дополнительно».");
+        return tr("В этой папке нет файлов ") + m_fileList->Mask();
     });
     TEmptyHint::Install(m_queueList, [] {
         return tr("Очередь пуста. Выберите файлы вверху и нажмите «Добавить» "
                               "или дважды щёлкните файл.");
     });
+
+    // Files and folders from a file manager: onto the queue they are added
+    // as the command line adds them; onto the tree, the folder is shown.
+    TFileDrop::Install(
+        m_queueList, [this] { return !(m_run && m_run->IsRunning()); },
+        [this](const QStringList& paths) { AddSources(paths); });
+    TFileDrop::Install(
+        m_tree, [] { return true; },
+        [this](const QStringList& paths) {
+            const QFileInfo first(paths.front());
+            const QString folder = first.isDir() ? first.absoluteFilePath() : first.absolutePath();
+            if (m_tree->MoveTo(folder))
+                shDirsClick();
+        });
 
     PickFile = [](QWidget* p, const QString& title, const QString& dir, const QString& filter) {
         return QFileDialog::getOpenFileName(p, title, dir, filter);
@@ -477,9 +499,15 @@ void TMainF::AddToQueue(const QString& path)
             m_fileList->ReadDirectory();
         return;
     }
-    m_queueList->AddToQueue(path, [this](TQueueItem& job) {
+    // Source tags come with the other source kinds: with "Source formats" at
+    // 0 a new job is made exactly as before. Decoding mode reads MP3 files,
+    // which have no use for them.
+    const TSourceTags tags = CurrentMode() != DecodeMode && m_settings.AllSourceFormats
+                                 ? TSourceTags::Read(path)
+                                 : TSourceTags();
+    m_queueList->AddToQueue(path, [this, &tags](TQueueItem& job) {
         TCompressValues::From(m_settings).StoreTo(job);
-        m_tagEditor->InitNewJob(job);
+        m_tagEditor->InitNewJob(job, &tags);
     });
 }
 
@@ -512,10 +540,8 @@ void TMainF::N4Click()
 {
     if (QueueLocked())
         return;
-    // "Все файлы" is "*" rather than "*.*": Linux names need no extension.
-    const QString filter = CurrentMode() == DecodeMode
-                               ? tr("MPEG аудио-файлы (*.mp?);;Все файлы (*)")
-                               : tr("WAV-файлы (*.wav);;Все файлы (*)");
+    const QString filter =
+        SourcePaths::OpenFilter(CurrentMode() == DecodeMode, m_settings.AllSourceFormats);
     const QString path = PickFile(this, tr("Добавление файла в очередь..."),
                                   m_fileList->Directory(), filter);
     if (!path.isEmpty())
@@ -577,6 +603,10 @@ void TMainF::CancelBtnClick()
 void TMainF::N7Click()
 {
     TPrefF::Run(m_settings, m_queue, this);
+    // "Source formats" may have changed the encoding mode's mask.
+    if (CurrentMode() != DecodeMode && m_fileList->Mask() != EncodeMask()) {
+        ModeRGClick(CurrentMode());
+    }
     m_preview->MarkDirty();
 }
 
@@ -593,9 +623,14 @@ void TMainF::N8Click()
     about.exec();
 }
 
+QString TMainF::EncodeMask() const
+{
+    return m_settings.AllSourceFormats ? TDecoderPipe::SourceMask() : QStringLiteral("*.wav");
+}
+
 void TMainF::ModeRGClick(int index)
 {
-    const QString mask = index == DecodeMode ? QStringLiteral("*.mp?") : QStringLiteral("*.wav");
+    const QString mask = index == DecodeMode ? QStringLiteral("*.mp?") : EncodeMask();
     m_fileList->SetMask(mask);
     m_fileList->update();
     m_label2->setText(tr("Файлы: ") + mask);

@@ -81,6 +81,9 @@ private:
     // must not be reshaped meanwhile.
     bool QueueLocked() const;
     void UpdateQueueActions();
+    void SetRunning(bool running);
+    // The encoding mode's file mask: "*.wav", or every kind the decoder takes.
+    QString EncodeMask() const;
 
     void AddBtnClick();
     void FileListDblClick();

@@ -1,6 +1,10 @@
 #include "sourcepaths.h"
 
+#include "decoderpipe.h"
 #include "filelistreader.h"
+
+#include <QCoreApplication>
+#include <QDirIterator>
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,6 +61,26 @@ Result Expand(const QStringList& paths, const QString& mask)
             r.refused << given;
     }
     return r;
+}
+
+bool HasOtherSources(const QString& folder)
+{
+    QStringList filters = TDecoderPipe::SourceMask().split(u';');
+    filters.removeAll(QStringLiteral("*.wav"));
+    QDirIterator it(folder, filters, QDir::Files | QDir::Readable);
+    return it.hasNext();
+}
+
+QString OpenFilter(bool decodeMode, bool allSourceFormats)
+{
+    // "Все файлы" is "*" rather than "*.*": Linux names need no extension.
+    if (decodeMode)
+        return QCoreApplication::translate("TMainF", "MPEG аудио-файлы (*.mp?);;Все файлы (*)");
+    QString filter = QCoreApplication::translate("TMainF", "WAV-файлы (*.wav);;Все файлы (*)");
+    if (allSourceFormats)
+        filter = QCoreApplication::translate("TMainF", "Аудиофайлы") + QStringLiteral(" (")
+                 + TDecoderPipe::SourceMask().replace(u';', u' ') + QStringLiteral(");;") + filter;
+    return filter;
 }
 
 } // namespace SourcePaths

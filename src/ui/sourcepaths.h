@@ -16,4 +16,10 @@ struct Result
 
 Result Expand(const QStringList& paths, const QString& mask);
 
+// Whether folder holds sources that only the "Source formats" setting lists.
+bool HasOtherSources(const QString& folder);
+// The add-file dialog's filter for the mode; with every source kind on,
+// encoding mode offers them all first.
+QString OpenFilter(bool decodeMode, bool allSourceFormats);
+
 } // namespace SourcePaths

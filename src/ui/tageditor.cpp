@@ -2,6 +2,7 @@
 
 #include "genres.h"
 #include "queue.h"
+#include "sourcetags.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -291,28 +292,53 @@ TQueueItem* TTagEditor::CurrentJob() const
     return m_queue ? m_queue->Find(m_jobId) : nullptr;
 }
 
-void TTagEditor::InitNewJob(TQueueItem& job)
+void TTagEditor::InitNewJob(TQueueItem& job, const TSourceTags* source)
 {
     job.SetId3v1(m_id3v1->isChecked());
     job.SetId3v2(m_id3v2->isChecked());
+    bool fromSource = false;
 
     job.SetTrack(0);
     if (m_trackFix->isChecked())
         job.SetTrack(quint8(TrackNumber()));
-    if (TrackFixed())
+    if (TrackFixed()) {
         job.AutoTrack = false;
+    } else if (source && source->Track) {
+        // A number the source gives is kept by the run instead of counted.
+        job.SetTrack(*source->Track);
+        job.AutoTrack = false;
+        fromSource = true;
+    }
 
-    auto fixedText = [](const QLineEdit* edit, const QCheckBox* fix) {
-        return fix->isChecked() ? edit->text().left(kTagLength) : QString();
+    auto value = [&fromSource](const QLineEdit* edit, const QCheckBox* fix,
+                               const std::optional<QString>* given) {
+        if (fix->isChecked())
+            return edit->text().left(kTagLength);
+        if (given && given->has_value()) {
+            fromSource = true;
+            return given->value();
+        }
+        return QString();
     };
-    job.SetTitle(fixedText(m_title, m_titleFix));
-    job.SetArtist(fixedText(m_artist, m_artistFix));
-    job.SetAlbum(fixedText(m_album, m_albumFix));
+    job.SetTitle(value(m_title, m_titleFix, source ? &source->Title : nullptr));
+    job.SetArtist(value(m_artist, m_artistFix, source ? &source->Artist : nullptr));
+    job.SetAlbum(value(m_album, m_albumFix, source ? &source->Album : nullptr));
     // The year setter ignores empty text; a zero is what empties a year.
-    job.SetYear(m_yearFix->isChecked() ? m_year->text() : QStringLiteral("0"));
-    job.SetComment(fixedText(m_comment, m_commentFix));
+    const QString year = value(m_year, m_yearFix, source ? &source->Year : nullptr);
+    job.SetYear(year.isEmpty() ? QStringLiteral("0") : year);
+    job.SetComment(value(m_comment, m_commentFix, source ? &source->Comment : nullptr));
 
-    job.SetGenre(m_genreFix->isChecked() ? ShownGenre() : NoGenre);
+    if (m_genreFix->isChecked()) {
+        job.SetGenre(ShownGenre());
+    } else if (source && source->Genre) {
+        job.SetGenre(*source->Genre);
+        fromSource = true;
+    } else {
+        job.SetGenre(NoGenre);
+    }
+
+    if (fromSource && !job.Id3v1() && !job.Id3v2())
+        job.SetId3v2(true);
 }
 
 bool TTagEditor::eventFilter(QObject* watched, QEvent* event)

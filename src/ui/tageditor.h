@@ -2,6 +2,8 @@
 
 #include <QGroupBox>
 
+struct TSourceTags;
+
 class QCheckBox;
 class QComboBox;
 class QKeyEvent;
@@ -36,8 +38,10 @@ public:
     TQueueItem* CurrentJob() const;
 
     // Gives a freshly created job the tag versions, the fixed values and the
-    // track settings the editor holds.
-    void InitNewJob(TQueueItem& job);
+    // track settings the editor holds. Where a field is not fixed, the
+    // source's own value (if given) takes the place of "empty"; a job that
+    // gets any value from its source and no tag version gets ID3v2.
+    void InitNewJob(TQueueItem& job, const TSourceTags* source = nullptr);
 
     // The genre number of a name as the genre box shows it: its index in
     // GenreNames (exact comparison), or 255 when it names no genre.

@@ -145,6 +145,12 @@ void TstPrefDialog::window()
     QCOMPARE(pause->minimum(), 0);
     QCOMPARE(pause->maximum(), 3);
     QCOMPARE(pause->value(), 1);
+    auto* formats = Find<QCheckBox>(&dialog, "SourceFormatsCB");
+    QCOMPARE(formats->text(), QStringLiteral("Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack"));
+    QVERIFY(!formats->isChecked());
+    auto* cover = Find<QCheckBox>(&dialog, "CoverArtCB");
+    QCOMPARE(cover->text(), QStringLiteral("Вставлять обложку"));
+    QVERIFY(!cover->isChecked());
 
     QCOMPARE(Find<QLineEdit>(&dialog, "TargetEd")->text(), s.TargetDirectory);
     QCOMPARE(Pattern(dialog, "FormatEd")->currentText(), s.FileNameFormat);
@@ -188,6 +194,8 @@ void TstPrefDialog::cancelChangesNothing()
     Find<QComboBox>(&dialog, "ExistingCBx")->setCurrentIndex(1);
     Find<QCheckBox>(&dialog, "ParallelCoresCB")->click();
     Find<QSpinBox>(&dialog, "PauseEd")->setValue(3);
+    Find<QCheckBox>(&dialog, "SourceFormatsCB")->click();
+    Find<QCheckBox>(&dialog, "CoverArtCB")->click();
 
     if (how == QLatin1String("button"))
         Find<QPushButton>(&dialog, "CancelBtn")->click();
@@ -248,6 +256,8 @@ void TstPrefDialog::okStoresEveryControl()
     Find<QComboBox>(&dialog, "ExistingCBx")->setCurrentIndex(3);
     Find<QSpinBox>(&dialog, "ParallelEd")->setValue(1);
     Find<QSpinBox>(&dialog, "PauseEd")->setValue(0);
+    Find<QCheckBox>(&dialog, "SourceFormatsCB")->click();
+    Find<QCheckBox>(&dialog, "CoverArtCB")->click();
     Find<QPushButton>(&dialog, "OkBtn")->click();
 
     ProgramSettings expected = StoredSettings();
@@ -265,6 +275,8 @@ void TstPrefDialog::okStoresEveryControl()
     expected.ExistingOutput = TExistingOutput::KeepBoth;
     expected.ParallelJobs = 1;
     expected.PauseBetweenJobs = 0;
+    expected.AllSourceFormats = true;
+    expected.EmbedCoverArt = true;
     QCOMPARE(TCompressValues::From(s), TCompressValues::From(expected));
     QVERIFY(s == expected);
 }

@@ -51,7 +51,8 @@ const QStringList SettingNames = {
     "Non-original bit", "Target directory", "Output file name format",
     "Output artist folder format", "Output album folder format", "Create sub folders",
     "Delete after process", "Delete from queue", "Folder", "Show output names",
-    "Existing output", "Parallel jobs", "Pause between jobs"};
+    "Existing output", "Parallel jobs", "Pause between jobs", "Source formats",
+    "Embed cover art"};
 
 } // namespace
 

@@ -60,6 +60,8 @@ ProgramSettings Stored()
     s.ExistingOutput = TExistingOutput::KeepBoth;
     s.ParallelJobs = 0;
     s.PauseBetweenJobs = 1;
+    s.AllSourceFormats = true;
+    s.EmbedCoverArt = true;
     return s;
 }
 
@@ -94,6 +96,8 @@ Lines StoredLines()
         {"Existing output", "dword:00000003"},
         {"Parallel jobs", "dword:00000000"},
         {"Pause between jobs", "dword:00000001"},
+        {"Source formats", "dword:00000001"},
+        {"Embed cover art", "dword:00000001"},
     };
 }
 
@@ -130,7 +134,7 @@ Lines EarlierLines()
 {
     Lines lines = StoredLines();
     for (const char* name : {"Show output names", "Existing output", "Parallel jobs",
-                             "Pause between jobs"})
+                             "Pause between jobs", "Source formats", "Embed cover art"})
         lines = Without(lines, name);
     return lines;
 }
@@ -139,7 +143,11 @@ Lines EarlierLines()
 // existing outputs, before the values for parallel jobs and the pause.
 Lines OutputColumnLines()
 {
-    return Without(Without(StoredLines(), "Parallel jobs"), "Pause between jobs");
+    Lines lines = StoredLines();
+    for (const char* name : {"Parallel jobs", "Pause between jobs", "Source formats",
+                             "Embed cover art"})
+        lines = Without(lines, name);
+    return lines;
 }
 
 // An expandable string as regedit writes it: UTF-16LE bytes with the
@@ -284,18 +292,30 @@ void TstSettings::load_data()
         s.ExistingOutput = TExistingOutput::Ask;
         s.ParallelJobs = 1;
         s.PauseBetweenJobs = 3;
+        s.AllSourceFormats = false;
+        s.EmbedCoverArt = false;
     });
     loads("format with the output column, without parallel jobs and pause",
           Compose(OutputColumnLines()), Changed([](ProgramSettings& s) {
               s.ParallelJobs = 1;
               s.PauseBetweenJobs = 3;
+              s.AllSourceFormats = false;
+              s.EmbedCoverArt = false;
           }));
     loads("earlier format without the optional values", Compose(EarlierLines()), earlier);
+    loads("source formats out of range", Compose(With(stored, "Source formats", "dword:00000002")),
+          Changed([](ProgramSettings& s) { s.AllSourceFormats = false; }));
+    loads("cover art as text", Compose(With(stored, "Embed cover art", "\"1\"")),
+          Changed([](ProgramSettings& s) { s.EmbedCoverArt = false; }));
     loads("optional values in front, other case",
           Compose(Lines{{"show OUTPUT names", "dword:00000000"}, {"Existing Output", "dword:00000002"},
                         {"PARALLEL jobs", "dword:00000000"}, {"pause between JOBS", "dword:00000001"}}
                   + EarlierLines()),
-          Changed([](ProgramSettings& s) { s.ExistingOutput = TExistingOutput::Skip; }));
+          Changed([](ProgramSettings& s) {
+              s.ExistingOutput = TExistingOutput::Skip;
+              s.AllSourceFormats = false;
+              s.EmbedCoverArt = false;
+          }));
     loads("show output names as text", Compose(With(stored, "Show output names", "\"0\"")),
           Changed([](ProgramSettings& s) { s.ShowOutputNames = true; }));
     loads("show output names 2 is true", Compose(With(stored, "Show output names", "dword:00000002")),
