@@ -2,8 +2,9 @@
 // run with "Parallel jobs" = the number of cores, of one run with a single
 // job at a time, and the sum of the single jobs' times (from that run)
 // divided by the cores, all in one run of the benchmark and without pauses.
-// The machine is shared: rounds alternate the two kinds and the best of
-// each counts.
+// The machine is shared: rounds alternate the two kinds. The best of each
+// kind is printed, and so is the median of each round's own ratios: the two
+// runs of a round met the same load, so their ratio moves less with it.
 //
 //   bench_parallel [files] [seconds] [rounds]     (default 8 60 5)
 
@@ -22,8 +23,10 @@
 #include <QThread>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -133,6 +136,15 @@ Result Run(const QStringList& sources, const QString& out, int slots)
     return r;
 }
 
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -155,13 +167,18 @@ int main(int argc, char** argv)
     }
 
     double parallel = 1e300, sequential = 1e300, sum = 1e300;
+    std::vector<double> toSequential, toIdeal; // each round's ratios
     int failures = 0;
     for (int r = 0; r < rounds; ++r) {
         const Result one = Run(sources, dir.filePath(QStringLiteral("one/")), 1);
         const Result all = Run(sources, dir.filePath(QStringLiteral("all/")), cores);
         failures += one.failures + all.failures;
-        std::printf("round %d: one at a time %.2f s (jobs %.2f s), %d at once %.2f s\n", r + 1,
-                    one.wall, one.jobs, cores, all.wall);
+        toSequential.push_back(all.wall / one.wall);
+        toIdeal.push_back(all.wall / (one.jobs / cores));
+        std::printf("round %d: one at a time %.2f s (jobs %.2f s), %d at once %.2f s;"
+                    " ratios %.2f, %.2f\n",
+                    r + 1, one.wall, one.jobs, cores, all.wall, toSequential.back(),
+                    toIdeal.back());
         sequential = std::min(sequential, one.wall);
         sum = std::min(sum, one.jobs);
         parallel = std::min(parallel, all.wall);
@@ -172,8 +189,12 @@ int main(int argc, char** argv)
     std::printf("one job at a time, no pause:    %.2f s\n", sequential);
     std::printf("sum of single jobs / cores:     %.2f s (sum %.2f s)\n", ideal, sum);
     std::printf("Parallel jobs = %d, no pause:    %.2f s\n", cores, parallel);
-    std::printf("parallel / one at a time:       %.2f (target <= 0.6)\n", parallel / sequential);
-    std::printf("parallel / (sum / cores):       %.2f (target <= 1.15)\n", parallel / ideal);
+    std::printf("best of each kind:\n");
+    std::printf("  parallel / one at a time:     %.2f (target <= 0.6)\n", parallel / sequential);
+    std::printf("  parallel / (sum / cores):     %.2f (target <= 1.15)\n", parallel / ideal);
+    std::printf("median of the rounds' own ratios:\n");
+    std::printf("  parallel / one at a time:     %.2f (target <= 0.6)\n", Median(toSequential));
+    std::printf("  parallel / (sum / cores):     %.2f (target <= 1.15)\n", Median(toIdeal));
     std::printf("failed jobs:                    %d\n", failures);
     return failures == 0 ? 0 : 1;
 }

@@ -121,9 +121,12 @@ QString MakeFolder(const QString& base, int n)
     for (int i = 0; i < n; ++i) {
         const QString path = folder + QStringLiteral("/Track %1 - A rather long title of a song.wav")
                                           .arg(i, 5, 10, QChar(u'0'));
+        // One byte: the run refuses an empty source before its encoder starts.
         const int fd = ::open(QFile::encodeName(path).constData(), O_CREAT | O_WRONLY, 0644);
-        if (fd >= 0)
+        if (fd >= 0) {
+            [[maybe_unused]] const auto written = ::write(fd, "x", 1);
             ::close(fd);
+        }
     }
     return folder;
 }

@@ -188,12 +188,8 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
              job->OutputDir(), Paths::ProgramFolder());
     if (!r->Started())
         return;
-    if (m_scheduler.Sequential()) {
-        m_view.SetProgress(line, m_queue.Count(), -1);
-    } else {
-        m_view.SetLineProgress(line, 0);
-        ShowRunProgress();
-    }
+    m_view.SetLineProgress(line, 0);
+    ShowRunProgress();
 }
 
 void TBatchRun::OnPercent(TJobRunner* runner, int percent)
@@ -202,14 +198,13 @@ void TBatchRun::OnPercent(TJobRunner* runner, int percent)
     const int line = m_queue.IndexOfId(runner->JobId());
     if (line < 0)
         return;
-    if (m_scheduler.Sequential()) {
-        m_view.SetProgress(line, m_queue.Count(), percent);
-    } else {
-        m_view.SetLineProgress(line, percent);
-        ShowRunProgress();
-    }
+    m_view.SetLineProgress(line, percent);
+    ShowRunProgress();
 }
 
+// One measure for both modes: the jobs of this run, ended ones whole and
+// running ones by their percent. It reaches 100 only once every job of the
+// run has ended, so a pause or a failure never shows a full or a busy bar.
 void TBatchRun::ShowRunProgress()
 {
     m_view.SetProgress(qMax(0, m_progress.Taken() - 1), m_progress.Total(), m_progress.Percent());
@@ -258,11 +253,9 @@ void TBatchRun::OnRunnerEnded(TJobRunner* runner, const TJobRunner::Outcome& out
         if (line >= 0)
             m_view.SetLineFailure(line, outcome.reason);
     }
-    if (!m_scheduler.Sequential()) {
-        if (line >= 0)
-            m_view.SetLineProgress(line, -1);
-        ShowRunProgress();
-    }
+    if (line >= 0)
+        m_view.SetLineProgress(line, -1);
+    ShowRunProgress();
     AfterJob();
 }
 

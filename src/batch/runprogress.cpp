@@ -80,7 +80,9 @@ int TRunProgress::Percent() const
 {
     if (m_jobs.empty())
         return 0;
-    return int((100LL * m_ended + m_runningPercent) / qint64(m_jobs.size()));
+    const int percent = int((100LL * m_ended + m_runningPercent) / qint64(m_jobs.size()));
+    // An encoder at 100% has yet to be checked: full means every job ended.
+    return m_ended < int(m_jobs.size()) ? qMin(percent, 99) : percent;
 }
 
 bool TRunProgress::ReadDurations(std::chrono::milliseconds budget)

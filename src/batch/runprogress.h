@@ -33,7 +33,8 @@ public:
     int Total() const { return int(m_jobs.size()); }
     // Jobs started or ended so far.
     int Taken() const { return m_taken; }
-    // Ended jobs as whole ones and running ones by their percent, over all jobs.
+    // Ended jobs as whole ones and running ones by their percent, over all
+    // jobs; 100 only once every job has ended.
     int Percent() const;
 
     // Reads the lengths of sources not read yet, in run order, for about

@@ -25,13 +25,11 @@ public:
     virtual void ShowError(const QString& text) = 0;
     // 0 encode, 1 decode: read afresh for every job.
     virtual int CurrentMode() const = 0;
-    // Progress of the running job: position (from 0) among count lines, and the
-    // encoder's percent (-1 when not known yet). Called with position -1 when the run ends.
-    // With jobs running at once: the position of the last job started among
-    // the run's jobs, and the percent of the whole run.
+    // The run's progress: position (from 0) of the last job started among the
+    // count jobs of the run, and the percent of the whole run. Called with
+    // position -1 when the run ends.
     virtual void SetProgress(int position, int count, int percent) = 0;
-    // With jobs running at once, the percent shown on a running job's line;
-    // -1 takes it away.
+    // The percent shown on a running job's line; -1 takes it away.
     virtual void SetLineProgress(int line, int percent) { Q_UNUSED(line) Q_UNUSED(percent) }
     // The estimate of the run's time left in seconds; -1 when there is none.
     virtual void SetTimeLeft(int seconds) { Q_UNUSED(seconds) }

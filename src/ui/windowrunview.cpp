@@ -4,11 +4,11 @@
 #include "runprogress.h"
 
 #include <QCoreApplication>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStyle>
 
 TWindowRunView::TWindowRunView(QStatusBar& statusBar, TQueueList& queueList,
                                std::function<int()> mode, QWidget* dialogParent)
@@ -29,6 +29,11 @@ TWindowRunView::TWindowRunView(QStatusBar& statusBar, TQueueList& queueList,
     m_progress->setRange(0, 100);
     m_progress->setFixedWidth(160);
     m_progress->setMaximumHeight(statusBar.fontMetrics().height() + 4);
+    // QStatusBar lays its widgets out against its edges; the style's layout
+    // margins keep the text off the window's border, as in a dialog.
+    const QStyle* style = statusBar.style();
+    statusBar.setContentsMargins(style->pixelMetric(QStyle::PM_LayoutLeftMargin), 2,
+                                 style->pixelMetric(QStyle::PM_LayoutRightMargin), 2);
     statusBar.addWidget(m_text, 1);
     statusBar.addPermanentWidget(m_timeLeft);
     statusBar.addPermanentWidget(m_position);
@@ -91,12 +96,7 @@ void TWindowRunView::SetProgress(int position, int count, int percent)
     }
     m_position->setText(QCoreApplication::translate("TWindowRunView", "%1 из %2").arg(position + 1).arg(count));
     m_position->show();
-    if (percent < 0) {
-        m_progress->setRange(0, 0); // busy until the encoder reports a percent
-    } else {
-        m_progress->setRange(0, 100);
-        m_progress->setValue(qBound(0, percent, 100));
-    }
+    m_progress->setValue(qBound(0, percent, 100));
     m_progress->show();
 }
 

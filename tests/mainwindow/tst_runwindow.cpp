@@ -14,6 +14,9 @@
 #include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -31,6 +34,7 @@ private Q_SLOTS:
     void cleanup();
 
     void parallelRunAndStop();
+    void oneAtATimeProgress();
     void longAddSpreadOverTurns();
 
 private:
@@ -138,6 +142,64 @@ void TstRunWindow::parallelRunAndStop()
     QVERIFY(QDir(m_music->filePath(QStringLiteral("out"))).entryList(QDir::Files).isEmpty());
     QVERIFY(!Find<QLabel>("RunPosition")->isVisible());
     QVERIFY(!Find<QLabel>("RunTimeLeft")->isVisible());
+}
+
+// One job at a time, the bar measures the whole run as with jobs at once:
+// after the first of three jobs has failed it stands at a third through the
+// countdown (never full, never busy), the running line shows its own
+// percent, and the status text keeps off the window's edge.
+void TstRunWindow::oneAtATimeProgress()
+{
+    const QString encoder = m_music->filePath(QStringLiteral("bin/lame"));
+    QVERIFY(TestUtil::WriteFile(encoder, "#!/bin/sh\n"
+                                         "case \"$*\" in *a.wav*) exit 1 ;; esac\n"
+                                         "printf '  1/2 (50%%)|\\r' >&2\n"
+                                         "exec sleep 30\n"));
+    QVERIFY(QFile::setPermissions(encoder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    NewWindow();
+    m_window->Settings().ParallelJobs = 1;
+    m_window->BatchRun()->SetEncoderProgram(encoder);
+    m_window->BatchRun()->SetStopGrace(200ms);
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        const QString source = m_music->filePath(QStringLiteral("in/") + QLatin1String(name));
+        QVERIFY(TestUtil::WriteFile(source));
+        m_window->AddToQueue(source);
+    }
+    auto* list = Find<TQueueList>("QueueLst");
+    auto* bar = Find<QProgressBar>("RunProgress");
+
+    QStringList seen;
+    const auto record = [&] {
+        if (bar->isVisible())
+            seen << QStringLiteral("%1/%2").arg(bar->value()).arg(bar->maximum());
+    };
+    connect(bar, &QProgressBar::valueChanged, this, record);
+
+    Find<QAbstractButton>("GoBtn")->click();
+    QTRY_VERIFY(Status().startsWith(QStringLiteral("Ожидание отмены... ")));
+    QVERIFY(!list->item(0)->toolTip().isEmpty()); // the failure is on its line
+    QCOMPARE(bar->maximum(), 100);
+    QCOMPARE(bar->value(), 33);
+    QCOMPARE(list->LineProgress(0), -1);
+
+    QTRY_VERIFY_WITH_TIMEOUT(list->LineProgress(1) == 50, 10000);
+    QCOMPARE(bar->value(), 50);
+    QCOMPARE(bar->maximum(), 100);
+    QCOMPARE(Find<QLabel>("RunPosition")->text(), QStringLiteral("2 из 3"));
+    QCOMPARE(list->LineProgress(2), -1);
+    for (const QString& value : std::as_const(seen))
+        QVERIFY2(value.endsWith(QStringLiteral("/100")) && !value.startsWith(QStringLiteral("100/")),
+                 qPrintable(seen.join(u' ')));
+
+    const int margin = m_window->style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
+    QVERIFY(Find<QLabel>("StatusText")->geometry().left() >= margin);
+
+    auto* cancel = Find<QAbstractButton>("CancelBtn");
+    cancel->click();
+    cancel->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->BatchRun()->IsRunning(), 10000);
+    QCOMPARE(list->LineProgress(1), -1);
+    QVERIFY(!bar->isVisible());
 }
 
 // "&Добавить" with many files selected adds them a slice per turn: the

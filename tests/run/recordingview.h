@@ -64,6 +64,8 @@ public:
     void SetLineProgress(int line, int percent) override
     {
         lineProgress << QStringLiteral("%1:%2").arg(m_queue.Items(line)->InputFile()).arg(percent);
+        if (onLineProgress)
+            onLineProgress(line, percent);
     }
     void SetTimeLeft(int seconds) override { timeLeft << seconds; }
 
@@ -96,6 +98,7 @@ public:
     QMap<const TQueueItem*, QString> skipped;
     std::function<void(const QString&)> onStatus;
     std::function<void(int, int)> onProgress;
+    std::function<void(int, int)> onLineProgress; // line, percent
 
 private:
     TQueue& m_queue;

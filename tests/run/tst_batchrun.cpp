@@ -92,9 +92,9 @@ void TstBatchRun::order()
     TBatchRun run(*m_queue, m_settings, *m_view);
     run.SetPauseStep(0ms);
     run.SetEncoderProgram(WriteScript(QString::fromLatin1(kOkBody)));
-    // The encoder has been started when the run reports the job's position.
-    m_view->onProgress = [&](int position, int percent) {
-        if (position == cancelAt && percent == -1)
+    // The encoder has been started when its line shows 0%.
+    m_view->onLineProgress = [&](int line, int percent) {
+        if (line == cancelAt && percent == 0)
             run.Cancel();
     };
     RUN_TO_END(run);
@@ -111,7 +111,25 @@ void TstBatchRun::order()
     QVERIFY(m_view->failures.isEmpty());
     for (QChar k : started) {
         QCOMPARE(TestUtil::ReadFile(Output(k.digitValue())), QByteArray("mp3"));
-        QVERIFY(m_view->progress.contains(QStringLiteral("%1/%2:100").arg(k).arg(lines.size())));
+        // Its line showed its percent while it ran, and shows none after.
+        const QStringList own = m_view->lineProgress.filter(Source(k.digitValue()) + u':');
+        QVERIFY2(own.size() >= 3 && own.first().endsWith(QStringLiteral(":0"))
+                     && own.contains(Source(k.digitValue()) + QStringLiteral(":100"))
+                     && own.last().endsWith(QStringLiteral(":-1")),
+                 qPrintable(own.join(u' ')));
+    }
+    // The bar measures the run's jobs (the lines unchecked at the start): it
+    // never goes back, and it is full only once all of them have ended.
+    const int runJobs = int(lines.count(u'-'));
+    int last = 0;
+    for (int i = 0; i + 1 < m_view->progress.size(); ++i) {
+        const QString& p = m_view->progress[i];
+        const int percent = p.section(u':', 1).toInt();
+        QVERIFY2(p.section(u'/', 1).startsWith(QString::number(runJobs) + u':'), qPrintable(p));
+        QVERIFY2(percent >= last && percent <= 100, qPrintable(m_view->progress.join(u' ')));
+        QVERIFY2(percent < 100 || i + 2 == m_view->progress.size(),
+                 qPrintable(m_view->progress.join(u' ')));
+        last = percent;
     }
     QCOMPARE(m_view->progress.last(), QStringLiteral("-1/%1:-1").arg(linesAfter.size()));
 

@@ -92,6 +92,9 @@ void TstRunProgress::percentAndTaken()
     p.Ended(2, false);
     p.Started(4);
     p.SetPercent(4, 120); // capped
+    // Full only once every job has ended: an encoder at 100% is not done yet.
+    QCOMPARE(p.Percent(), 99);
+    p.Ended(4, true);
     QCOMPARE(p.Percent(), 100);
     // Unknown jobs and repeated ends change nothing.
     p.Ended(1, true);
