@@ -44,11 +44,13 @@ TOutputPreview::TOutputPreview(TQueue& queue, TQueueList& list, const ProgramSet
     // Lines added, removed, moved, ticked or unticked (by the user or the run).
     QAbstractItemModel* lines = m_list.model();
     connect(lines, &QAbstractItemModel::rowsInserted, this, &TOutputPreview::MarkDirty);
-    connect(lines, &QAbstractItemModel::rowsRemoved, this, &TOutputPreview::MarkDirty);
+    connect(lines, &QAbstractItemModel::rowsRemoved, this, &TOutputPreview::LinesRemoved);
     connect(lines, &QAbstractItemModel::rowsMoved, this, &TOutputPreview::MarkDirty);
-    connect(lines, &QAbstractItemModel::modelReset, this, &TOutputPreview::MarkDirty);
+    connect(lines, &QAbstractItemModel::modelReset, this, &TOutputPreview::LinesRemoved);
     connect(lines, &QAbstractItemModel::layoutChanged, this, &TOutputPreview::MarkDirty);
     connect(lines, &QAbstractItemModel::dataChanged, this, &TOutputPreview::MarkDirty);
+    m_later.setSingleShot(true);
+    connect(&m_later, &QTimer::timeout, this, &TOutputPreview::RecomputeIfDirty);
 }
 
 void TOutputPreview::SetRun(const TBatchRun* run)
@@ -78,8 +80,92 @@ void TOutputPreview::SetHeld(bool held)
 
 void TOutputPreview::RecomputeIfDirty()
 {
-    if (m_dirty && !m_held)
-        Recompute();
+    if (!m_dirty || m_held || m_plan.InProgress())
+        return;
+    // During a run every job that ends changes the plan; with a long queue
+    // planning after each one would take the time the run needs. The column
+    // follows at most once a second then.
+    if (m_run && m_run->IsRunning() && m_queue.Count() > kSmallQueue && m_lastPass.isValid()
+        && m_lastPass.elapsed() < kRunInterval.count()) {
+        if (!m_later.isActive())
+            m_later.start(kRunInterval - std::chrono::milliseconds(m_lastPass.elapsed()));
+        return;
+    }
+    StartPass(false);
+}
+
+void TOutputPreview::Recompute()
+{
+    m_plan.Abandon();
+    m_later.stop();
+    StartPass(true);
+}
+
+void TOutputPreview::LinesRemoved()
+{
+    // The plan under way holds the removed jobs among those it has planned.
+    if (m_plan.InProgress()) {
+        m_plan.Abandon();
+        m_dirty = false; // so that a recompute is asked for again
+    }
+    MarkDirty();
+}
+
+void TOutputPreview::StartPass(bool whole)
+{
+    m_dirty = false;
+    m_lastExisting.reset();
+    m_list.SetOutputColumnVisible(m_settings.ShowOutputNames);
+    if (!m_settings.ShowOutputNames) {
+        m_list.SetLineOutputs({});
+        return;
+    }
+    ++m_recomputations;
+    m_lastPass.start();
+
+    std::vector<quint64> ids;
+    ids.reserve(std::size_t(m_queue.Count()));
+    if (m_run && m_run->IsRunning() && m_run->Namer()) {
+        m_passExisting = m_run->ExistingChoice();
+        m_passFresh = false;
+        for (const TQueueItem* job : m_run->JobsAhead()) {
+            if (!m_list.IsLineChecked(m_queue.IndexOfId(job->Id())))
+                ids.push_back(job->Id());
+        }
+        m_plan.Begin(m_queue, std::move(ids), m_settings, m_mode(), m_passExisting,
+                     *m_run->Namer());
+    } else {
+        m_passExisting = m_settings.ExistingOutput;
+        m_passFresh = true;
+        for (int i = 0; i < m_queue.Count(); ++i) {
+            if (!m_list.IsLineChecked(i))
+                ids.push_back(m_queue.Items(i)->Id());
+        }
+        m_plan.Begin(m_queue, std::move(ids), m_settings, m_mode(), m_passExisting);
+    }
+    if (whole) {
+        m_plan.Step(std::chrono::nanoseconds::max());
+        Finish();
+    } else {
+        Continue();
+    }
+}
+
+void TOutputPreview::Continue()
+{
+    if (!m_plan.InProgress())
+        return; // abandoned, or finished by a recompute at once
+    if (m_held) {
+        // A long add is under way: the plan starts afresh when it ends.
+        m_plan.Abandon();
+        m_dirty = true;
+        return;
+    }
+    if (m_plan.Step(m_slice)) {
+        Finish();
+        return;
+    }
+    QMetaObject::invokeMethod(this, &TOutputPreview::Continue, Qt::QueuedConnection);
 }
 
 std::vector<TPlannedOutput> TOutputPreview::FreshPlan(TExistingOutput existing)
@@ -95,6 +181,12 @@ std::vector<TPlannedOutput> TOutputPreview::FreshPlan(TExistingOutput existing)
 
 std::vector<std::pair<QString, QString>> TOutputPreview::ExistingOutputs()
 {
+    // Planning a long queue afresh would hold the window up when "&Вперед!"
+    // is pressed; the plan the column shows answers as well while nothing has
+    // changed since. A file that appeared on disk after it is kept beside,
+    // as the run does with every file it was not told to replace.
+    if (m_queue.Count() > kSmallQueue && !IsDirty() && m_lastExisting)
+        return *m_lastExisting;
     std::vector<std::pair<QString, QString>> existing;
     for (const TPlannedOutput& p : FreshPlan(TExistingOutput::Ask)) {
         if (p.existed)
@@ -103,16 +195,10 @@ std::vector<std::pair<QString, QString>> TOutputPreview::ExistingOutputs()
     return existing;
 }
 
-void TOutputPreview::Recompute()
+// The plan's paths into the lines of the queue as it stands now.
+void TOutputPreview::Finish()
 {
-    m_dirty = false;
-    m_list.SetOutputColumnVisible(m_settings.ShowOutputNames);
-    if (!m_settings.ShowOutputNames) {
-        m_list.SetLineOutputs({});
-        return;
-    }
-    ++m_recomputations;
-
+    const std::vector<TPlannedOutput> plan = m_plan.Take();
     const int count = m_queue.Count();
     QHash<const TQueueItem*, int> lineOf;
     lineOf.reserve(count);
@@ -123,18 +209,14 @@ void TOutputPreview::Recompute()
         lines[std::size_t(i)].job = job;
     }
 
-    const bool running = m_run && m_run->IsRunning() && m_run->Namer();
-    TExistingOutput existing = m_settings.ExistingOutput;
-    std::vector<TPlannedOutput> plan;
-    if (running) {
-        existing = m_run->ExistingChoice();
-        std::vector<const TQueueItem*> ahead = m_run->JobsAhead();
-        std::erase_if(ahead, [&](const TQueueItem* job) {
-            return m_list.IsLineChecked(lineOf.value(job, -1));
-        });
-        plan = m_plan.Compute(ahead, m_settings, m_mode(), existing, *m_run->Namer());
-    } else {
-        plan = FreshPlan(existing);
+    const bool running = m_run && m_run->IsRunning();
+    const TExistingOutput existing = m_passExisting;
+    if (m_passFresh && existing == TExistingOutput::Ask) {
+        m_lastExisting.emplace();
+        for (const TPlannedOutput& p : plan) {
+            if (p.existed)
+                m_lastExisting->emplace_back(p.job->InputFile(), p.path);
+        }
     }
     QString base = m_settings.TargetDirectory;
     if (!base.isEmpty() && !base.endsWith(u'/'))
@@ -184,4 +266,7 @@ void TOutputPreview::Recompute()
             out.note = tr("Обрабатывается");
     }
     m_list.SetLineOutputs(std::move(lines));
+    // What changed while the plan was under way.
+    if (m_dirty && !m_held)
+        QMetaObject::invokeMethod(this, &TOutputPreview::RecomputeIfDirty, Qt::QueuedConnection);
 }

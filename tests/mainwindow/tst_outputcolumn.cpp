@@ -35,6 +35,7 @@ private Q_SLOTS:
     void columnFollowsTitleAndMove();
     void clashAndWrittenLines();
     void columnCanBeHidden();
+    void longPlanOverTurns();
     void existingOutputs_data();
     void existingOutputs();
     void existingDialog();
@@ -199,6 +200,48 @@ void TstOutputColumn::clashAndWrittenLines()
         QCOMPARE(out->path, m_window->Queue().Items(line)->OutputFile());
         QVERIFY(QFileInfo(out->path).isFile());
     }
+}
+
+// A long queue is planned a slice per turn: the window handles its events
+// meanwhile. Lines removed while the plan is under way start it afresh, so
+// it never reaches a job that has gone, and the column ends as a plan made
+// at once would show it; lines added meanwhile follow after it.
+void TstOutputColumn::longPlanOverTurns()
+{
+    NewWindow();
+    m_window->Settings().FileNameFormat = QStringLiteral("%0");
+    QStringList names;
+    for (int i = 0; i < 300; ++i)
+        names << (i % 2 ? QStringLiteral("a/t%1.wav").arg(i) : QStringLiteral("b%1/same.wav").arg(i));
+    AddFiles(names);
+    TOutputPreview* preview = m_window->OutputPreview();
+    QTRY_VERIFY(!preview->IsDirty());
+    preview->SetSlice(std::chrono::nanoseconds(0)); // 32 jobs a turn
+
+    preview->MarkDirty();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QVERIFY(preview->IsDirty()); // under way
+    const int before = preview->Recomputations();
+    ClickLine(0);
+    Find<QAbstractButton>("DelBtn")->click();
+    QCOMPARE(Queue()->count(), 299);
+    AddFiles({QStringLiteral("c/last.wav")});
+    QTRY_VERIFY(!preview->IsDirty());
+    QVERIFY(preview->Recomputations() >= before + 1);
+
+    const QStringList shown = AllShown();
+    preview->SetSlice(std::chrono::milliseconds(20));
+    preview->Recompute();
+    QCOMPARE(AllShown(), shown);
+    QCOMPARE(shown.size(), 300);
+    QCOMPARE(shown.last(), QStringLiteral("last.mp3"));
+    QCOMPARE(shown.first(), QStringLiteral("t1.mp3"));
+    // The clashes are numbered as if the removed line had never been queued.
+    const QStringList same = shown.filter(QStringLiteral("same"));
+    QCOMPARE(same.size(), 149);
+    QCOMPARE(same.first(), QStringLiteral("same.mp3"));
+    QCOMPARE(same.last(), QStringLiteral("same (149).mp3"));
 }
 
 void TstOutputColumn::columnCanBeHidden()

@@ -61,6 +61,7 @@ private Q_SLOTS:
     void planEqualsResult();
     void planDuringRunFollowsRun();
     void manyOutputsInOneFolder();
+    void planInSteps();
     void clashNumbering_data();
     void clashNumbering();
     void numberedName_data();
@@ -339,6 +340,61 @@ void TstOutputPlan::manyOutputsInOneFolder()
         QCOMPARE(entry.job->OutputFile(), entry.path);
         QVERIFY2(m_view->checked.contains(entry.job), qPrintable(entry.path));
     }
+}
+
+// Planned a few jobs per step, the plan is the one planned at once; a job
+// that leaves the queue between two steps is passed over (never read: the
+// sanitizer build would report it) and the jobs after it are numbered as if
+// it had never been queued.
+void TstOutputPlan::planInSteps()
+{
+    m_settings.FileNameFormat = QStringLiteral("%1");
+    m_settings.ExistingOutput = TExistingOutput::KeepBoth;
+    QString jobs;
+    for (int i = 0; i < 200; ++i)
+        jobs += QStringLiteral("s%1.wav|%2;").arg(i).arg(i % 3 ? QStringLiteral("t%1").arg(i) : QStringLiteral("same"));
+    AddJobs(Parse(jobs));
+
+    std::vector<quint64> ids;
+    for (const TQueueItem* job : Unchecked())
+        ids.push_back(job->Id());
+    TOutputPlan plan;
+    const std::vector<TPlannedOutput> whole =
+        plan.Compute(Unchecked(), m_settings, 0, TExistingOutput::KeepBoth);
+
+    plan.Begin(*m_queue, ids, m_settings, 0, TExistingOutput::KeepBoth);
+    int steps = 1;
+    while (!plan.Step(0ns))
+        ++steps;
+    QVERIFY2(steps >= 200 / 32, qPrintable(QString::number(steps)));
+    QVERIFY(plan.InProgress());
+    const std::vector<TPlannedOutput> stepped = plan.Take();
+    QVERIFY(!plan.InProgress());
+    QCOMPARE(stepped.size(), whole.size());
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        QCOMPARE(stepped[i].job, whole[i].job);
+        QCOMPARE(stepped[i].path, whole[i].path);
+        QCOMPARE(stepped[i].clashWith, whole[i].clashWith);
+    }
+
+    // Take the third "same" (line 6) and a line ahead out while the plan is
+    // under way: after the first step, which planned lines 0 to 31.
+    plan.Begin(*m_queue, ids, m_settings, 0, TExistingOutput::KeepBoth);
+    QVERIFY(!plan.Step(0ns));
+    std::vector<bool> remove(std::size_t(m_queue->Count()), false);
+    remove[100] = true; // "t100"
+    remove[99] = true;  // a "same", the 34th
+    m_queue->DeleteWhere(remove);
+    while (!plan.Step(0ns)) {
+    }
+    const std::vector<TPlannedOutput> after = plan.Take();
+    QCOMPARE(int(after.size()), 198);
+    QStringList names;
+    for (const TPlannedOutput& p : after)
+        names << QFileInfo(p.path).fileName();
+    QVERIFY(!names.contains(QStringLiteral("t100.mp3")));
+    QCOMPARE(names.filter(QStringLiteral("same")).size(), 66);
+    QCOMPARE(names.filter(QStringLiteral("same")).last(), QStringLiteral("same (66).mp3"));
 }
 
 void TstOutputPlan::clashNumbering_data()
