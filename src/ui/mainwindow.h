@@ -73,6 +73,7 @@ private:
     QWidget* BuildUpperBand();
     QWidget* BuildLowerBand();
     QWidget* BuildRightPanel();
+    void FitScrollBox();
     void FormCreate();
     // Empties the queue and saves the settings; runs once, from closing or
     // from destruction, whichever comes first.
