@@ -130,7 +130,7 @@ TMainF::~TMainF()
 void TMainF::FormCreate()
 {
     // The queue exists already (a member).
-    FitScrollBox();
+    FitMinimumSize();
 
     LoadSettings(m_settings, [this](const QString& folder) {
         if (!m_tree->MoveTo(folder))

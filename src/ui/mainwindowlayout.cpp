@@ -1,5 +1,6 @@
 // TMainF's bands and panels: the folder tree and file list above, the queue,
-// the mode group, the tag editor and the buttons below.
+// the mode group, the tag editor and the buttons below; and the window's
+// minimum size, which keeps the tag editor whole.
 
 #include "mainwindow.h"
 
@@ -19,14 +20,25 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
 constexpr int TagBoxOffset = 9; // left offset of the tag box inside ScrollBox1
+constexpr int Panel5Width = 410; // the least width of the right-hand panel
+
+// The buttons under the tag editor with their design sizes, the least they
+// take: a larger font asks for more.
+constexpr std::pair<const char*, QSize> ButtonSizes[] = {
+    {"AddBtn", {98, 25}}, {"DelBtn", {98, 25}}, {"GoBtn", {192, 57}}, {"CancelBtn", {65, 57}}};
 
 // A button that shows an action: caption (with its accelerator), picture and
 // enabled state follow the action, and a click triggers it.
@@ -129,7 +141,6 @@ QWidget* TMainF::BuildRightPanel()
 {
     auto* panel5 = new QWidget(this);
     panel5->setObjectName(QStringLiteral("Panel5"));
-    panel5->setMinimumWidth(410);
 
     m_scrollBox = new QScrollArea(panel5);
     m_scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
@@ -176,8 +187,6 @@ QWidget* TMainF::BuildRightPanel()
     auto* delBtn = new QPushButton(panel5);
     delBtn->setObjectName(QStringLiteral("DelBtn"));
     BindButton(delBtn, acDel);
-    for (QPushButton* b : {addBtn, delBtn})
-        b->setMinimumSize(98, 25);
 
     auto* goBtn = new QPushButton(panel5);
     goBtn->setObjectName(QStringLiteral("GoBtn"));
@@ -187,14 +196,12 @@ QWidget* TMainF::BuildRightPanel()
     goFont.setPixelSize(27);
     goBtn->setFont(goFont);
     goBtn->setIconSize(QSize(24, 24));
-    goBtn->setMinimumSize(192, 57);
 
     auto* cancelBtn = new QToolButton(panel5);
     cancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     BindButton(cancelBtn, acCancel);
     cancelBtn->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     cancelBtn->setIconSize(QSize(24, 24));
-    cancelBtn->setMinimumSize(65, 57);
 
     auto* smallButtons = new QVBoxLayout;
     smallButtons->setSpacing(4);
@@ -211,15 +218,78 @@ QWidget* TMainF::BuildRightPanel()
 
     auto* layout = new QVBoxLayout(panel5);
     layout->setContentsMargins(0, 0, 0, 4);
+    // Never narrower than its design width, and as wide as the tag box and
+    // the buttons need at a larger font. The layout sets the minimum: one
+    // set on the panel itself would overrule what its content asks for.
+    layout->addStrut(Panel5Width);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     layout->addWidget(m_scrollBox, 1);
     layout->addLayout(row);
     return panel5;
 }
 
-void TMainF::FitScrollBox()
+void TMainF::FitMinimumSize()
 {
     // Make the tag box fit the scroll box with equal margins on both sides,
-    // leaving room for the vertical scroll bar that a low window needs.
+    // leaving room for the vertical scroll bar that a low window needs. The
+    // width this gives the window, some 700 pixels at 14 pt, fits the screens
+    // in use; only the height needs to give way to a small one.
     m_scrollBox->setMinimumWidth(m_tagEditor->sizeHint().width() + 2 * TagBoxOffset +
                                  m_scrollBox->verticalScrollBar()->sizeHint().width());
+    for (const auto& [name, size] : ButtonSizes) {
+        if (auto* button = findChild<QAbstractButton*>(QLatin1String(name)))
+            button->setMinimumSize(size.expandedTo(button->sizeHint()));
+    }
+
+    // Tall enough for all of its content, the scroll box never scrolls; the
+    // layouts pass its minimum up to the window, with the upper band, the
+    // button row, the menu bar and the status bar.
+    const int whole = m_scrollBox->widget()->sizeHint().height() + 2 * m_scrollBox->frameWidth();
+    int height = whole;
+    if (const QScreen* screen = this->screen()) {
+        // A window whose minimum is taller than its screen reaches past the
+        // screen's edge, its buttons and status bar out of sight, and cannot
+        // be made to fit. On such a screen the window keeps to the free area
+        // (frame included) and the tag area scrolls instead. The rest of the
+        // window's minimum is what the layouts last gave it besides the box.
+        const int frame = frameGeometry().height() - geometry().height();
+        const int rest = minimumHeight() - m_scrollBox->minimumHeight();
+        const int room = screen->availableGeometry().height() - frame - rest;
+        height = std::max(m_scrollBox->minimumSizeHint().height(), std::min(whole, room));
+    }
+    m_scrollBox->setMinimumHeight(height);
+}
+
+void TMainF::WatchScreen(QScreen* screen)
+{
+    disconnect(m_screenArea);
+    if (screen)
+        m_screenArea = connect(screen, &QScreen::availableGeometryChanged, this,
+                               &TMainF::FitMinimumSize);
+    FitMinimumSize();
+}
+
+bool TMainF::event(QEvent* event)
+{
+    const bool done = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+        // The platform window exists from now on; it tells when the window
+        // goes to another screen.
+        if (!m_screenWatched && windowHandle()) {
+            m_screenWatched = true;
+            connect(windowHandle(), &QWindow::screenChanged, this, &TMainF::WatchScreen);
+            WatchScreen(screen());
+        }
+        break;
+    case QEvent::LayoutRequest: // the layouts have passed a new minimum up
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+    case QEvent::Move: // the frame's size is known once the window manager placed it
+        FitMinimumSize();
+        break;
+    default:
+        break;
+    }
+    return done;
 }
