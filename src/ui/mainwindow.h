@@ -16,6 +16,7 @@ class QAction;
 class QButtonGroup;
 class QLabel;
 class QMenu;
+class QScreen;
 class QScrollArea;
 class TBatchRun;
 class TFolderTree;
@@ -65,6 +66,7 @@ public:
         AskExisting = &TExistingDlg::Ask;
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -73,6 +75,14 @@ private:
     QWidget* BuildUpperBand();
     QWidget* BuildLowerBand();
     QWidget* BuildRightPanel();
+    // The minimum sizes the layouts build the window's from: the buttons at
+    // least their design sizes, the scroll box wide enough for the tag box
+    // with equal margins and high enough for the whole mode group and tag
+    // editor, unless the screen's free area is lower. Run again whenever the
+    // font, the style, the layouts or the screen change.
+    void FitMinimumSize();
+    // Follows the free area of the screen the window is on.
+    void WatchScreen(QScreen* screen);
     void FormCreate();
     // Empties the queue and saves the settings; runs once, from closing or
     // from destruction, whichever comes first.
@@ -135,4 +145,6 @@ private:
     TOutputPreview* m_preview = nullptr;
     TQueueAdder* m_adder = nullptr;
     QPointer<THelpWindow> m_help;
+    QMetaObject::Connection m_screenArea;
+    bool m_screenWatched = false;
 };
