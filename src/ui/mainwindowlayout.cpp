@@ -236,6 +236,8 @@ void TMainF::FitMinimumSize()
     // in use; only the height needs to give way to a small one.
     m_scrollBox->setMinimumWidth(m_tagEditor->sizeHint().width() + 2 * TagBoxOffset +
                                  m_scrollBox->verticalScrollBar()->sizeHint().width());
+    // The queue keeps room for the start of its paths and for its hint.
+    m_queueList->setMinimumWidth(m_queueList->fontMetrics().averageCharWidth() * 24);
     for (const auto& [name, size] : ButtonSizes) {
         if (auto* button = findChild<QAbstractButton*>(QLatin1String(name)))
             button->setMinimumSize(size.expandedTo(button->sizeHint()));
