@@ -41,7 +41,7 @@ void TOutputPlan::Begin(const TQueue& queue, std::vector<quint64> ids,
                         const ProgramSettings& settings, int mode, TExistingOutput existing,
                         const TOutputNamer& start)
 {
-    m_pass.emplace();
+    m_pass = std::make_unique<Pass>();
     m_pass->queue = &queue;
     m_pass->ids = std::move(ids);
     m_pass->settings = &settings;

@@ -7,7 +7,7 @@
 #include <QString>
 
 #include <chrono>
-#include <optional>
+#include <memory>
 #include <vector>
 
 // The output one job of the plan would get.
@@ -45,7 +45,7 @@ public:
                int mode, TExistingOutput existing, const TOutputNamer& start = TOutputNamer());
     // Plans jobs for about budget; true once every job is planned.
     bool Step(std::chrono::nanoseconds budget);
-    bool InProgress() const { return m_pass.has_value(); }
+    bool InProgress() const { return m_pass != nullptr; }
     // The plan of the finished steps; ends the pass.
     std::vector<TPlannedOutput> Take();
     // Drops a pass under way.
@@ -66,6 +66,6 @@ private:
         TOutputNamer namer;
         std::vector<TPlannedOutput> plan;
     };
-    std::optional<Pass> m_pass;
+    std::unique_ptr<Pass> m_pass;
     TQueue m_copies; // kept between calls, so a recompute allocates no jobs
 };
