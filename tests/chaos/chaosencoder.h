@@ -16,6 +16,7 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 #include <utility>
 
@@ -124,5 +125,16 @@ inline quint32 BaseSeed()
     const quint32 seed = qEnvironmentVariable("TESSARY_CHAOS_SEED").toUInt(&ok);
     return ok ? seed : 20261210u;
 }
+
+// Prints the seed if the row it guards fails.
+struct TSeedReport
+{
+    quint32 seed;
+    ~TSeedReport()
+    {
+        if (QTest::currentTestFailed())
+            qWarning("chaos seed %u (replay with TESSARY_CHAOS_SEED)", seed);
+    }
+};
 
 } // namespace Chaos

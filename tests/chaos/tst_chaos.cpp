@@ -41,17 +41,6 @@ constexpr int kJobs = 300;
 constexpr int kArtists = 30; // ten jobs each, in queue order
 constexpr int kRounds = 3;
 
-// Prints the seed if the row it guards fails.
-struct TSeedReport
-{
-    quint32 seed;
-    ~TSeedReport()
-    {
-        if (QTest::currentTestFailed())
-            qWarning("chaos seed %u (replay with TESSARY_CHAOS_SEED)", seed);
-    }
-};
-
 QString ArtistOf(int k) { return QStringLiteral("A%1").arg(k * kArtists / kJobs); }
 
 // This thread's processor time and its time waiting for a processor so
@@ -103,7 +92,7 @@ void TstChaos::run()
     QFETCH(int, slots);
     QFETCH(int, choice);
     QFETCH(quint32, seed);
-    const TSeedReport report{seed};
+    const Chaos::TSeedReport report{seed};
     QRandomGenerator rng(seed);
     const auto setting = TExistingOutput(choice);
 

@@ -33,16 +33,6 @@ namespace {
 
 constexpr int kJobs = 40;
 
-struct TSeedReport
-{
-    quint32 seed;
-    ~TSeedReport()
-    {
-        if (QTest::currentTestFailed())
-            qWarning("chaos seed %u (replay with TESSARY_CHAOS_SEED)", seed);
-    }
-};
-
 QStringList Temporaries(const QString& folder)
 {
     return QDir(folder).entryList({QStringLiteral(".tessary-*")}, QDir::Files | QDir::Hidden);
@@ -68,7 +58,7 @@ void TstKilled::killedMidRun()
 {
     QFETCH(int, slots);
     QFETCH(quint32, seed);
-    const TSeedReport report{seed};
+    const Chaos::TSeedReport report{seed};
     QRandomGenerator rng(seed);
 
     QTemporaryDir dir;
