@@ -211,7 +211,9 @@ void TstOutputColumn::longPlanOverTurns()
     NewWindow();
     m_window->Settings().FileNameFormat = QStringLiteral("%0");
     QStringList names;
-    for (int i = 0; i < 300; ++i)
+    const QString out = m_music->filePath(QStringLiteral("out/"));
+    QVERIFY(TestUtil::WriteFile(out + QStringLiteral("t5.mp3"), "earlier"));
+    for (int i = 0; i < 600; ++i)
         names << (i % 2 ? QStringLiteral("a/t%1.wav").arg(i) : QStringLiteral("b%1/same.wav").arg(i));
     AddFiles(names);
     TOutputPreview* preview = m_window->OutputPreview();
@@ -225,7 +227,7 @@ void TstOutputColumn::longPlanOverTurns()
     const int before = preview->Recomputations();
     ClickLine(0);
     Find<QAbstractButton>("DelBtn")->click();
-    QCOMPARE(Queue()->count(), 299);
+    QCOMPARE(Queue()->count(), 599);
     AddFiles({QStringLiteral("c/last.wav")});
     QTRY_VERIFY(!preview->IsDirty());
     QVERIFY(preview->Recomputations() >= before + 1);
@@ -234,14 +236,27 @@ void TstOutputColumn::longPlanOverTurns()
     preview->SetSlice(std::chrono::milliseconds(20));
     preview->Recompute();
     QCOMPARE(AllShown(), shown);
-    QCOMPARE(shown.size(), 300);
+    QCOMPARE(shown.size(), 600);
     QCOMPARE(shown.last(), QStringLiteral("last.mp3"));
     QCOMPARE(shown.first(), QStringLiteral("t1.mp3"));
     // The clashes are numbered as if the removed line had never been queued.
     const QStringList same = shown.filter(QStringLiteral("same"));
-    QCOMPARE(same.size(), 149);
+    QCOMPARE(same.size(), 299);
     QCOMPARE(same.first(), QStringLiteral("same.mp3"));
-    QCOMPARE(same.last(), QStringLiteral("same (149).mp3"));
+    QCOMPARE(same.last(), QStringLiteral("same (299).mp3"));
+
+    // A queue this long is asked about from the plan the column shows: the
+    // same question as a plan made on the click.
+    QList<TExistingDlg::Pairs> asked;
+    m_window->AskExisting = [&](const TExistingDlg::Pairs& files, QWidget*) {
+        asked << files;
+        return std::optional<TExistingOutput>();
+    };
+    Find<QAbstractButton>("GoBtn")->click();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0], (TExistingDlg::Pairs{{m_music->filePath(QStringLiteral("in/a/t5.wav")),
+                                             out + QStringLiteral("t5.mp3")}}));
+    QVERIFY(!m_window->BatchRun()->IsRunning());
 }
 
 void TstOutputColumn::columnCanBeHidden()
