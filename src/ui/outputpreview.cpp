@@ -137,10 +137,8 @@ void TOutputPreview::StartPass(bool whole)
     } else {
         m_passExisting = m_settings.ExistingOutput;
         m_passFresh = true;
-        for (int i = 0; i < m_queue.Count(); ++i) {
-            if (!m_list.IsLineChecked(i))
-                ids.push_back(m_queue.Items(i)->Id());
-        }
+        for (const TQueueItem* job : UncheckedJobs())
+            ids.push_back(job->Id());
         m_plan.Begin(m_queue, std::move(ids), m_settings, m_mode(), m_passExisting);
     }
     if (whole) {
@@ -168,7 +166,7 @@ void TOutputPreview::Continue()
     QMetaObject::invokeMethod(this, &TOutputPreview::Continue, Qt::QueuedConnection);
 }
 
-std::vector<TPlannedOutput> TOutputPreview::FreshPlan(TExistingOutput existing)
+std::vector<const TQueueItem*> TOutputPreview::UncheckedJobs() const
 {
     std::vector<const TQueueItem*> jobs;
     jobs.reserve(std::size_t(m_queue.Count()));
@@ -176,7 +174,12 @@ std::vector<TPlannedOutput> TOutputPreview::FreshPlan(TExistingOutput existing)
         if (!m_list.IsLineChecked(i))
             jobs.push_back(m_queue.Items(i));
     }
-    return m_plan.Compute(jobs, m_settings, m_mode(), existing);
+    return jobs;
+}
+
+std::vector<TPlannedOutput> TOutputPreview::FreshPlan(TExistingOutput existing)
+{
+    return m_plan.Compute(UncheckedJobs(), m_settings, m_mode(), existing);
 }
 
 std::vector<std::pair<QString, QString>> TOutputPreview::ExistingOutputs()

@@ -63,6 +63,8 @@ private:
     static constexpr int kSmallQueue = 500;
     static constexpr std::chrono::milliseconds kRunInterval{1000};
 
+    // The jobs a run that started now would do, in queue order.
+    std::vector<const TQueueItem*> UncheckedJobs() const;
     void RecomputeIfDirty();
     void LinesRemoved();
     // Plans the queue: at once, or a slice per turn from here on.
