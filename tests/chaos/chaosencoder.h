@@ -16,6 +16,7 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <utility>
@@ -125,6 +126,20 @@ inline quint32 BaseSeed()
     const quint32 seed = qEnvironmentVariable("TESSARY_CHAOS_SEED").toUInt(&ok);
     return ok ? seed : 20261210u;
 }
+
+// A chaos row's scratch folder: the fake encoder, the plan it reads and the
+// logs it writes, and the output folder below it.
+struct TWorkFolder
+{
+    QTemporaryDir dir;
+    QString out = dir.filePath(QStringLiteral("out"));
+    QString pidsFile = dir.filePath(QStringLiteral("pids.log"));
+    QString startsFile = dir.filePath(QStringLiteral("starts.log"));
+    QString planFile = dir.filePath(QStringLiteral("plan"));
+    QString encoder = WriteEncoder(dir.path(), planFile, pidsFile, startsFile);
+
+    bool IsValid() const { return dir.isValid() && !encoder.isEmpty(); }
+};
 
 // Prints the seed if the row it guards fails.
 struct TSeedReport

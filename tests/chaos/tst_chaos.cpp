@@ -96,14 +96,14 @@ void TstChaos::run()
     QRandomGenerator rng(seed);
     const auto setting = TExistingOutput(choice);
 
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString out = dir.filePath(QStringLiteral("out"));
-    const QString pidsFile = dir.filePath(QStringLiteral("pids.log"));
-    const QString startsFile = dir.filePath(QStringLiteral("starts.log"));
-    const QString planFile = dir.filePath(QStringLiteral("plan"));
-    const QString encoder = Chaos::WriteEncoder(dir.path(), planFile, pidsFile, startsFile);
-    QVERIFY(!encoder.isEmpty());
+    const Chaos::TWorkFolder work;
+    QVERIFY(work.IsValid());
+    const QTemporaryDir& dir = work.dir;
+    const QString& out = work.out;
+    const QString& pidsFile = work.pidsFile;
+    const QString& startsFile = work.startsFile;
+    const QString& planFile = work.planFile;
+    const QString& encoder = work.encoder;
 
     TQueue queue;
     TRecordingView view(queue);

@@ -61,16 +61,16 @@ void TstKilled::killedMidRun()
     const Chaos::TSeedReport report{seed};
     QRandomGenerator rng(seed);
 
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
+    const Chaos::TWorkFolder work;
+    QVERIFY(work.IsValid());
+    const QTemporaryDir& dir = work.dir;
+    const QString& out = work.out;
+    const QString& pidsFile = work.pidsFile;
+    const QString& startsFile = work.startsFile;
+    const QString& planFile = work.planFile;
+    const QString& encoder = work.encoder;
     const QString config = dir.filePath(QStringLiteral("config"));
     const QString music = dir.filePath(QStringLiteral("Music"));
-    const QString out = dir.filePath(QStringLiteral("out"));
-    const QString pidsFile = dir.filePath(QStringLiteral("pids.log"));
-    const QString startsFile = dir.filePath(QStringLiteral("starts.log"));
-    const QString planFile = dir.filePath(QStringLiteral("plan"));
-    const QString encoder = Chaos::WriteEncoder(dir.path(), planFile, pidsFile, startsFile);
-    QVERIFY(!encoder.isEmpty());
     QVERIFY(QDir().mkpath(out));
 
     // "Спрашивать" is left out: its box would wait for an answer nobody gives.
