@@ -9,6 +9,7 @@
 //   bench_parallel [files] [seconds] [rounds]     (default 8 60 5)
 
 #include "batchrun.h"
+#include "benchsetup.h"
 #include "encoder.h"
 #include "programsettings.h"
 #include "queue.h"
@@ -17,7 +18,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QHash>
 #include <QTemporaryDir>
 #include <QThread>
@@ -122,14 +122,8 @@ Result Run(const QStringList& sources, const QString& out, int slots)
     settings.PauseBetweenJobs = 0;
     TTimingView view(queue);
     TBatchRun run(queue, settings, view);
-    QEventLoop loop;
-    QObject::connect(&run, &TBatchRun::Finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    QElapsedTimer clock;
-    clock.start();
-    run.Start();
-    loop.exec();
     Result r;
-    r.wall = clock.nsecsElapsed() / 1e9;
+    r.wall = Bench::RunToEnd(run) / 1e9;
     for (double s : view.jobSeconds)
         r.jobs += s;
     r.failures = view.failures + int(sources.size() - view.jobSeconds.size());

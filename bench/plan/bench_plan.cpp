@@ -11,6 +11,7 @@
 // time (which moves less with the load of a shared machine); settings go to
 // a throw-away folder.
 
+#include "benchsetup.h"
 #include "mainwindow.h"
 #include "outputplan.h"
 #include "outputpreview.h"
@@ -186,10 +187,7 @@ Figure Keystroke(TMainF& window, int rounds)
 int main(int argc, char* argv[])
 {
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::UseHome(home.path());
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? qMax(3, atoi(argv[1])) : 15;
     const QString work = home.path() + QStringLiteral("/work");

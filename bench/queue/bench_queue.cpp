@@ -9,6 +9,7 @@
 //   bench_queue [largest]     (default 20000)
 
 #include "batchrun.h"
+#include "benchsetup.h"
 #include "foldertree.h"
 #include "mainwindow.h"
 #include "newfilelistbox.h"
@@ -156,10 +157,7 @@ void CheckLines(TQueueList* list, bool (*which)(int))
 int main(int argc, char* argv[])
 {
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::UseHome(home.path());
     QApplication app(argc, argv);
     const int largest = argc > 1 ? qMax(1000, atoi(argv[1])) : 20000;
     const QList<int> sizes{1000, 5000, largest};

@@ -10,6 +10,7 @@
 // the loop's, is then the overhead that counts.
 
 #include "batchrun.h"
+#include "benchsetup.h"
 #include "procstatus.h"
 #include "programsettings.h"
 #include "queue.h"
@@ -109,13 +110,7 @@ double RunMs(TQueue& queue, TNullView& view, const ProgramSettings& settings,
     TBatchRun run(queue, settings, view);
     run.SetEncoderProgram(program);
     run.SetPauseStep(std::chrono::milliseconds(0));
-    QEventLoop loop;
-    QObject::connect(&run, &TBatchRun::Finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    QElapsedTimer clock;
-    clock.start();
-    run.Start();
-    loop.exec();
-    return clock.nsecsElapsed() / 1e6;
+    return Bench::RunToEnd(run) / 1e6;
 }
 
 } // namespace
