@@ -58,4 +58,12 @@ inline bool WriteWav(const QString& path, double seconds = 0.5, int rate = 44100
     return WriteFile(path, d);
 }
 
+// Settings and the user's folders under home: no test ever touches the
+// real ones.
+inline void UseHome(const QString& home)
+{
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/config")).toUtf8());
+}
+
 } // namespace TestUtil

@@ -119,8 +119,7 @@ private:
 void TstTranslations::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
+    TestUtil::UseHome(m_home.path());
 }
 
 void TstTranslations::UseEnglish()

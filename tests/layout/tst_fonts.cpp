@@ -9,6 +9,7 @@
 #include "propdialog.h"
 #include "queue.h"
 #include "tageditor.h"
+#include "testutil.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,8 +37,7 @@ private:
 void TstFonts::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
+    TestUtil::UseHome(m_home.path());
 }
 
 void TstFonts::textsFit_data()

@@ -107,8 +107,7 @@ void TstMainWindow::initTestCase()
 {
     QVERIFY(m_home.isValid());
     // No real settings, music folder or help state is ever touched.
-    qputenv("HOME", m_home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
+    TestUtil::UseHome(m_home.path());
 }
 
 void TstMainWindow::init()

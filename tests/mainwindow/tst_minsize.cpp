@@ -5,6 +5,7 @@
 
 #include "mainwindow.h"
 #include "tageditor.h"
+#include "testutil.h"
 
 #include <QApplication>
 #include <QFile>
@@ -79,8 +80,7 @@ private:
 void TstMinSize::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
+    TestUtil::UseHome(m_home.path());
     m_font = QApplication::font();
 }
 

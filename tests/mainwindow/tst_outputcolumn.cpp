@@ -75,8 +75,7 @@ private:
 void TstOutputColumn::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
+    TestUtil::UseHome(m_home.path());
 }
 
 void TstOutputColumn::init()

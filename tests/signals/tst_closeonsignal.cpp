@@ -106,8 +106,7 @@ int main(int argc, char* argv[])
 {
     // A private home and settings folder, set before Qt reads them.
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
+    TestUtil::UseHome(home.path());
     QApplication app(argc, argv);
     TstCloseOnSignal test;
     return QTest::qExec(&test, argc, argv);
