@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace SourceFixture {
 
 inline bool Have(const QString& tool)
@@ -60,48 +62,29 @@ inline bool Make(const QString& path, const QString& kind, const Tags& tags,
     add("genre", tags.genre);
     add("track", tags.track);
     add("comment", tags.comment);
+    // The tags as Vorbis comments, each given after option.
+    const auto comments = [&tags](QStringList& args, const QString& option) {
+        const std::pair<const char*, const QString*> fields[] = {
+            {"TITLE", &tags.title},  {"ARTIST", &tags.artist},     {"ALBUM", &tags.album},
+            {"DATE", &tags.date},    {"GENRE", &tags.genre},       {"TRACKNUMBER", &tags.track},
+            {"COMMENT", &tags.comment}};
+        for (const auto& [key, value] : fields) {
+            if (!value->isEmpty())
+                args << option << QLatin1String(key) + u'=' + *value;
+        }
+    };
     bool ok = false;
     if (kind == QLatin1String("flac")) {
         QStringList args{"-s", "-f", "-o", path};
-        auto tag = [&args](const char* key, const QString& v) {
-            if (!v.isEmpty())
-                args << QStringLiteral("-T") << QLatin1String(key) + u'=' + v;
-        };
-        tag("TITLE", tags.title);
-        tag("ARTIST", tags.artist);
-        tag("ALBUM", tags.album);
-        tag("DATE", tags.date);
-        tag("GENRE", tags.genre);
-        tag("TRACKNUMBER", tags.track);
-        tag("COMMENT", tags.comment);
+        comments(args, QStringLiteral("-T"));
         ok = Run(QStringLiteral("flac"), args << wav);
     } else if (kind == QLatin1String("ogg")) {
         QStringList args{"-Q", "-o", path};
-        auto tag = [&args](const char* key, const QString& v) {
-            if (!v.isEmpty())
-                args << QStringLiteral("-c") << QLatin1String(key) + u'=' + v;
-        };
-        tag("TITLE", tags.title);
-        tag("ARTIST", tags.artist);
-        tag("ALBUM", tags.album);
-        tag("DATE", tags.date);
-        tag("GENRE", tags.genre);
-        tag("TRACKNUMBER", tags.track);
-        tag("COMMENT", tags.comment);
+        comments(args, QStringLiteral("-c"));
         ok = Run(QStringLiteral("oggenc"), args << wav);
     } else if (kind == QLatin1String("opus")) {
         QStringList args{"--quiet"};
-        auto tag = [&args](const char* key, const QString& v) {
-            if (!v.isEmpty())
-                args << QStringLiteral("--comment") << QLatin1String(key) + u'=' + v;
-        };
-        tag("TITLE", tags.title);
-        tag("ARTIST", tags.artist);
-        tag("ALBUM", tags.album);
-        tag("DATE", tags.date);
-        tag("GENRE", tags.genre);
-        tag("TRACKNUMBER", tags.track);
-        tag("COMMENT", tags.comment);
+        comments(args, QStringLiteral("--comment"));
         ok = Run(QStringLiteral("opusenc"), args << wav << path);
     } else {
         QStringList args{"-nostdin", "-v", "error", "-y", "-i", wav};
