@@ -71,18 +71,14 @@ Location Locate(const QString& program)
 
 QProcessEnvironment Environment(const QProcessEnvironment& inherited)
 {
+    // Always C.UTF-8, whatever the user's locale says: a UTF-8 locale that is
+    // named but not generated on the machine (common on minimal installs)
+    // leaves lame in "C", and it then drops every non-ASCII character of the
+    // tags and still exits 0. C.UTF-8 exists on every Debian system. The
+    // window itself keeps the user's language; lame prints nothing we show
+    // untranslated.
     QProcessEnvironment env = inherited;
-    // The character set comes from the first of these that is set and not empty.
-    QString locale;
-    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        locale = inherited.value(QLatin1String(var));
-        if (!locale.isEmpty())
-            break;
-    }
-    const bool utf8 = locale.contains(QLatin1String("UTF-8"), Qt::CaseInsensitive)
-                      || locale.contains(QLatin1String("utf8"), Qt::CaseInsensitive);
-    if (!utf8)
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     return env;
 }
 

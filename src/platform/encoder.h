@@ -29,8 +29,9 @@ Location Locate(const QString& program, const QString& programFolder,
 // program means "lame".
 Location Locate(const QString& program = QString());
 
-// The inherited environment with a UTF-8 locale: LAME 3.100 writes empty
-// tag frames for non-ASCII text when its locale is "C".
+// The inherited environment with LC_ALL=C.UTF-8: LAME 3.100 converts tag
+// text from its locale's character set and writes empty frames for
+// non-ASCII text under "C" or under a locale that is not installed.
 QProcessEnvironment Environment(const QProcessEnvironment& inherited);
 
 // The error name for an errno value of a failed start; empty when no name fits.
