@@ -2,6 +2,7 @@
 // as the user meets them in the main window.
 
 #include "batchrun.h"
+#include "encoder.h"
 #include "existingdialog.h"
 #include "mainwindow.h"
 #include "outputpreview.h"
@@ -18,6 +19,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -35,6 +37,8 @@ private Q_SLOTS:
     void columnFollowsTitleAndMove();
     void clashAndWrittenLines();
     void columnCanBeHidden();
+    void columnDuringRun_data();
+    void columnDuringRun();
     void longPlanOverTurns();
     void existingOutputs_data();
     void existingOutputs();
@@ -198,6 +202,95 @@ void TstOutputColumn::clashAndWrittenLines()
         QVERIFY(out->written);
         QCOMPARE(out->path, m_window->Queue().Items(line)->OutputFile());
         QVERIFY(QFileInfo(out->path).isFile());
+    }
+}
+
+void TstOutputColumn::columnDuringRun_data()
+{
+    QTest::addColumn<int>("slots");
+    QTest::newRow("one at a time") << 1;
+    QTest::newRow("two at once") << 2;
+}
+
+// While a run goes on, the column shows for each job still ahead the name
+// the run then gives it: clashes numbered and tracks counted on from the
+// jobs the run has done. Each job waits at a gate of its own until the
+// column has been read. A second run in the same window plans afresh: its
+// names are numbered after the first run's files, and the column says so.
+void TstOutputColumn::columnDuringRun()
+{
+    QFETCH(int, slots);
+    const Encoder::Location lame = Encoder::Locate();
+    if (!lame.errorName.isEmpty())
+        QSKIP("lame is not installed");
+    const QString encoder = m_music->filePath(QStringLiteral("bin/lame"));
+    QVERIFY(TestUtil::WriteFile(encoder, QStringLiteral("#!/bin/sh\n"
+                                                        "for a; do in=$out; out=$a; done\n"
+                                                        "while [ ! -e \"$in.go\" ]; do sleep 0.02; done\n"
+                                                        "exec '%1' --quiet \"$@\"\n")
+                                             .arg(lame.program)
+                                             .toUtf8()));
+    QVERIFY(QFile::setPermissions(encoder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    NewWindow();
+    ProgramSettings& s = m_window->Settings();
+    s.FileNameFormat = QStringLiteral("%8 - %1");
+    s.ParallelJobs = quint32(slots);
+    s.ExistingOutput = TExistingOutput::KeepBoth;
+    m_window->BatchRun()->SetEncoderProgram(encoder);
+    const QStringList titles = {"x", "y", "x", "z", "x"};
+    const int jobs = int(titles.size());
+    QStringList sources;
+    for (int i = 0; i < jobs; ++i) {
+        sources << m_music->filePath(QStringLiteral("in/%1.wav").arg(i));
+        QVERIFY(TestUtil::WriteWav(sources.last(), 0.1));
+        m_window->AddToQueue(sources.last());
+        TQueueItem* job = m_window->Queue().Items(i);
+        job->SetTitle(titles[i]);
+        job->AutoTrack = true;
+    }
+    TOutputPreview* preview = m_window->OutputPreview();
+    preview->MarkDirty();
+    const QStringList firstNames = {"01 - x.mp3", "02 - y.mp3", "01 - x (2).mp3", "03 - z.mp3",
+                                    "01 - x (3).mp3"};
+    QTRY_COMPARE(AllShown(), firstNames);
+
+    TQueueList* list = Queue();
+    for (int run = 0; run < 2; ++run) {
+        for (int i = 0; i < jobs; ++i) {
+            QFile::remove(sources[i] + QStringLiteral(".go"));
+            list->SetLineChecked(i, false);
+        }
+        QList<std::pair<int, QString>> shown; // a line ahead, and the output the column gave it
+        Find<QAbstractButton>("GoBtn")->click();
+        for (int k = 0; k < jobs; ++k) {
+            // Jobs k to firstAhead - 1 run, each waiting at its gate.
+            const int firstAhead = std::min(k + slots, jobs);
+            QTRY_VERIFY_WITH_TIMEOUT([&] {
+                for (int j = k; j < firstAhead; ++j) {
+                    if (list->LineProgress(j) < 0)
+                        return false;
+                }
+                return true;
+            }(), 20000);
+            QTRY_VERIFY(!preview->IsDirty());
+            for (int j = firstAhead; j < jobs; ++j)
+                shown << std::pair(j, list->LineOutput(j)->path);
+            QVERIFY(TestUtil::WriteFile(sources[k] + QStringLiteral(".go")));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->BatchRun()->IsRunning(), 20000);
+
+        QVERIFY(!shown.isEmpty());
+        for (const auto& [line, path] : std::as_const(shown))
+            QCOMPARE(path, m_window->Queue().Items(line)->OutputFile());
+        for (int i = 0; i < jobs; ++i) {
+            const QString output = m_window->Queue().Items(i)->OutputFile();
+            QVERIFY2(list->IsLineChecked(i), qPrintable(list->item(i)->toolTip()));
+            QVERIFY(QFileInfo(output).size() > 0);
+            if (run == 0)
+                QCOMPARE(QFileInfo(output).fileName(), firstNames[i]);
+            else
+                QVERIFY2(!firstNames.contains(QFileInfo(output).fileName()), qPrintable(output));
+        }
     }
 }
 

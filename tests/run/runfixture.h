@@ -5,6 +5,7 @@
 // log their arguments and know their input ($in) and output ($out).
 
 #include "batchrun.h"
+#include "encoder.h"
 #include "programsettings.h"
 #include "queue.h"
 #include "recordingview.h"
@@ -63,11 +64,12 @@ protected:
         return path;
     }
 
-    // One job per character: "x" a checked line, "-" an unchecked one.
-    void AddJobs(const QString& lines)
+    // One job per character: "x" a checked line, "-" an unchecked one. With
+    // wav, each source is a real WAV of a tenth of a second, for real lame.
+    void AddJobs(const QString& lines, bool wav = false)
     {
         for (int k = 0; k < lines.size(); ++k) {
-            QVERIFY(TestUtil::WriteFile(Source(k), "wav"));
+            QVERIFY(wav ? TestUtil::WriteWav(Source(k), 0.1) : TestUtil::WriteFile(Source(k), "wav"));
             TQueueItem* job = m_queue->Add();
             job->SetInputFile(Source(k));
             QCOMPARE(job->InputFile(), Source(k));
@@ -95,6 +97,14 @@ protected:
                 out << QStringLiteral("Готово. Ошибок: ") + t.mid(1);
         }
         return out;
+    }
+
+    // The real lame, for scripts that hand it the job when their output has
+    // to be a real MP3; empty when it is not installed.
+    static QString RealLame()
+    {
+        const Encoder::Location lame = Encoder::Locate();
+        return lame.errorName.isEmpty() ? lame.program : QString();
     }
 
     // Whether a logged start reads source and writes a temporary beside output.

@@ -34,7 +34,8 @@ private Q_SLOTS:
     void pauseTakesSixSteps();
     void pauseSetting_data();
     void pauseSetting();
-
+    void secondRunStartsAfresh_data();
+    void secondRunStartsAfresh();
 };
 
 void TstBatchRun::init()
@@ -383,6 +384,78 @@ void TstBatchRun::pauseSetting()
              Expand(QStringLiteral("P0")) << counts << Expand(QStringLiteral("P2 D")));
     QCOMPARE(Starts().size(), 2);
     QCOMPARE(m_queue->Count(), 0);
+}
+
+void TstBatchRun::secondRunStartsAfresh_data()
+{
+    QTest::addColumn<int>("cancels"); // pressed while the first run's first job waits
+    QTest::newRow("after a finished run") << 0;
+    QTest::newRow("after a cancelled run") << 1;
+    QTest::newRow("after a stopped run") << 2;
+}
+
+// The window keeps one run object: a second run on it starts as if it were
+// the first, however the first one ended. Its position counts from the
+// start, it pauses after every job but the last, the jobs it has ahead are
+// its own, and it names its outputs anew (overwriting is chosen, so the
+// names are those of the first run, not numbered after them).
+void TstBatchRun::secondRunStartsAfresh()
+{
+    QFETCH(int, cancels);
+    const QString lame = RealLame();
+    if (lame.isEmpty())
+        QSKIP("lame is not installed");
+
+    m_settings.DeleteFromQueue = false;
+    m_settings.ExistingOutput = TExistingOutput::Overwrite;
+    AddJobs(QStringLiteral("---"), true);
+    const QString hold = m_dir->filePath(QStringLiteral("hold"));
+    QVERIFY(TestUtil::WriteFile(hold));
+    TBatchRun run(*m_queue, m_settings, *m_view);
+    run.SetPauseStep(0ms);
+    run.SetStopGrace(200ms);
+    run.SetEncoderProgram(WriteScript(QStringLiteral("while [ -e '%1' ]; do sleep 0.02; done\n"
+                                                     "exec '%2' --quiet \"$@\"\n")
+                                          .arg(hold, lame)));
+    {
+        QSignalSpy finished(&run, &TBatchRun::Finished);
+        run.Start();
+        QTRY_COMPARE(Starts().size(), 1);
+        for (int i = 0; i < cancels; ++i)
+            run.Cancel();
+        QVERIFY(QFile::remove(hold));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+    }
+    const QString firstLines[] = {QStringLiteral("xxx"), QStringLiteral("x--"),
+                                  QStringLiteral("---")};
+    QCOMPARE(m_view->Lines(), firstLines[cancels]);
+
+    // The user clears the marks and starts again.
+    m_view->checked.clear();
+    m_view->statuses.clear();
+    m_view->progress.clear();
+    std::vector<const TQueueItem*> ahead;
+    m_view->onLineProgress = [&](int line, int percent) {
+        if (line == 0 && percent == 0)
+            ahead = run.JobsAhead();
+    };
+    RUN_TO_END(run);
+
+    QCOMPARE(m_view->statuses, Expand(QStringLiteral("P0 W P1 W P2 D")));
+    QCOMPARE(m_view->progress.value(0), QStringLiteral("0/3:0"));
+    for (const QString& p : std::as_const(m_view->progress)) {
+        const int position = p.section(u'/', 0, 0).toInt();
+        QVERIFY2(position < 3 && p.section(u'/', 1).startsWith(QStringLiteral("3:")),
+                 qPrintable(m_view->progress.join(u' ')));
+    }
+    QCOMPARE(ahead, (std::vector<const TQueueItem*>{m_queue->Items(1), m_queue->Items(2)}));
+    QCOMPARE(m_view->Lines(), QStringLiteral("xxx"));
+    QVERIFY(m_view->failures.isEmpty());
+    for (int k = 0; k < 3; ++k) {
+        QCOMPARE(m_queue->Items(k)->OutputFile(), Output(k));
+        QVERIFY(QFileInfo(Output(k)).size() > 0);
+    }
+    QVERIFY(Temporaries().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TstBatchRun)

@@ -20,6 +20,8 @@ private Q_SLOTS:
     void failedJobKeepsExistingOutput();
     void existingOutput_data();
     void existingOutput();
+    void commitRefused_data();
+    void commitRefused();
     void staleTemporariesRemoved();
     void destroyedDuringJob();
     void outputOverSource_data();
@@ -149,6 +151,58 @@ void TstExistingOutput::existingOutput()
     QCOMPARE(QFile::exists(Source(0)), skipped); // a skipped job keeps its source
     QCOMPARE(TestUtil::ReadFile(Output(1)), QByteArray("mp3"));
     QVERIFY(Temporaries().isEmpty());
+}
+
+void TstExistingOutput::commitRefused_data()
+{
+    QTest::addColumn<int>("existing");
+    QTest::addColumn<QString>("obstacle"); // what another program puts at the final name
+
+    // Nothing is at the name when the job starts, so it is not to replace anything.
+    QTest::newRow("keep both, a file written there meanwhile") << int(TExistingOutput::KeepBoth)
+                                                              << "file";
+    // The file the user chose to overwrite is now a folder: the rename fails.
+    QTest::newRow("overwrite, a folder there meanwhile") << int(TExistingOutput::Overwrite)
+                                                         << "folder";
+}
+
+// While lame works, another program takes the job's final name. The output
+// cannot take its name, so the job is not done: it fails with a reason,
+// its line stays unchecked, its source stays though sources are to be
+// deleted, what the other program put there stays, and no temporary is left.
+void TstExistingOutput::commitRefused()
+{
+    QFETCH(int, existing);
+    QFETCH(QString, obstacle);
+    const QString lame = RealLame();
+    if (lame.isEmpty())
+        QSKIP("lame is not installed");
+
+    m_settings.ExistingOutput = TExistingOutput(existing);
+    m_settings.DeleteAfterProcess = true;
+    AddJobs(QStringLiteral("-"), true);
+    const QString final = Output(0);
+    if (obstacle == u"folder")
+        QVERIFY(TestUtil::WriteFile(final, "earlier"));
+    const QString takeName = obstacle == u"file"
+        ? QStringLiteral("printf other > '%1'\n").arg(final)
+        : QStringLiteral("rm '%1' && mkdir '%1' && printf other > '%1/kept'\n").arg(final);
+    TBatchRun run(*m_queue, m_settings, *m_view);
+    run.SetEncoderProgram(
+        WriteScript(QStringLiteral("'%1' --quiet \"$@\" || exit\n").arg(lame) + takeName));
+    RUN_TO_END(run);
+
+    QCOMPARE(Starts().size(), 1);
+    QCOMPARE(m_view->Lines(), QStringLiteral("-"));
+    QVERIFY(!m_view->Failure(0).isEmpty());
+    QVERIFY(QFile::exists(Source(0)));
+    if (obstacle == u"file")
+        QCOMPARE(TestUtil::ReadFile(final), QByteArray("other"));
+    else
+        QCOMPARE(TestUtil::ReadFile(final + QStringLiteral("/kept")), QByteArray("other"));
+    QCOMPARE(QDir(m_dir->filePath(QStringLiteral("out")))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("job0.mp3")});
 }
 
 // Temporaries nobody holds any more (a crash, a power cut) go when a run

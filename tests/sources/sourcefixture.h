@@ -38,17 +38,19 @@ struct Tags
 };
 
 // A WAV of seconds made by ffmpeg at rate and bits, then the kind wanted
-// ("flac", "ogg", "opus", "aiff", "m4a", "wv" or "wav") with tags.
+// ("flac", "ogg", "opus", "aiff", "m4a", "wv" or "wav") with tags. The tone
+// is a 440 Hz sine at -18 dBFS, and gainDb below that when given.
 inline bool Make(const QString& path, const QString& kind, const Tags& tags,
-                 double seconds = 2.0, int rate = 44100, int bits = 16)
+                 double seconds = 2.0, int rate = 44100, int bits = 16, double gainDb = 0)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QString wav = path + QStringLiteral(".src.wav");
     const QString codec = bits == 24 ? QStringLiteral("pcm_s24le") : QStringLiteral("pcm_s16le");
-    if (!Run(QStringLiteral("ffmpeg"),
-             {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-              QStringLiteral("sine=frequency=440:duration=%1:sample_rate=%2").arg(seconds).arg(rate),
-              "-ac", "2", "-c:a", codec, wav}))
+    QStringList make{"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                     QStringLiteral("sine=frequency=440:duration=%1:sample_rate=%2").arg(seconds).arg(rate)};
+    if (gainDb != 0)
+        make << QStringLiteral("-af") << QStringLiteral("volume=%1dB").arg(gainDb);
+    if (!Run(QStringLiteral("ffmpeg"), make << "-ac" << "2" << "-c:a" << codec << wav))
         return false;
     QStringList meta;
     auto add = [&meta](const char* key, const QString& value) {
