@@ -434,7 +434,8 @@ void TstOutputPlan::clashNumbering()
             namer.Assign(*job, m_settings, 0, TExistingOutput::Ask, job);
         QCOMPARE(a.path, out + paths[i]);
         QCOMPARE(job->OutputFile(), out + paths[i]);
-        QCOMPARE(a.wanted, out + titles[i] + QStringLiteral(".mp3"));
+        QCOMPARE(a.wanted, out + QString(titles[i]).replace(QStringLiteral("/./"), QStringLiteral("/_/"))
+                               + QStringLiteral(".mp3"));
         QCOMPARE(a.clashWith, clashWith[i] < 0 ? nullptr : m_queue->Items(clashWith[i]));
         QVERIFY(!a.existed && !a.skip && !a.replace);
     }
