@@ -175,8 +175,7 @@ TOutputNamer::Assignment TOutputNamer::Assign(TQueueItem& job, const ProgramSett
         path = Numbered(a.wanted, ++n, target);
         key = Key(path, baseSize, fold);
     }
-    QString onDisk = Existing(path, fold);
-    a.existed = !onDisk.isEmpty();
+    a.existed = !Existing(path, fold).isEmpty();
     if (a.existed && existing == TExistingOutput::KeepBoth) {
         while (m_given.contains(key) || !Existing(path, fold).isEmpty()) {
             path = Numbered(a.wanted, ++n, target);
@@ -185,9 +184,15 @@ TOutputNamer::Assignment TOutputNamer::Assign(TQueueItem& job, const ProgramSett
     }
     a.skip = a.existed && existing == TExistingOutput::Skip;
     a.replace = a.existed && existing == TExistingOutput::Overwrite;
-    // The file replaced is the one there, not a second one of another spelling.
-    if (a.replace && onDisk != Paths::NamePart(path))
-        path = path.left(path.lastIndexOf(u'/') + 1) + onDisk;
+    // The file replaced is the one there, in its spelling, not a second one
+    // beside it (where the driver tells case, as ntfs-3g does).
+    if (a.replace && NameRules::CaseInsensitive(fold)) {
+        const QString folder = path.left(path.lastIndexOf(u'/') + 1);
+        const QString there =
+            Listing(folder, fold).value(NameRules::FoldCase(Paths::NamePart(path), fold));
+        if (!there.isEmpty())
+            path = folder + there;
+    }
 
     m_given.insert(key, self);
     if (path != job.OutputFile())
