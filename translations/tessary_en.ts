@@ -111,6 +111,22 @@ Kazan, Russia, 2026</translation>
             <source>Вставлять обложку</source>
             <translation>Embed cover art</translation>
         </message>
+        <message>
+            <source>по файловой системе назначения</source>
+            <translation>for the target's file system</translation>
+        </message>
+        <message>
+            <source>совместимые с любым носителем</source>
+            <translation>compatible with any medium</translation>
+        </message>
+        <message>
+            <source>Имена файлов:</source>
+            <translation>File names:</translation>
+        </message>
+        <message>
+            <source>Совместимые имена годятся для FAT, exFAT, NTFS и Windows: без &lt; &gt; : &quot; \ | ? * и «/» в тегах, без точки или пробела в конце</source>
+            <translation>Compatible names suit FAT, exFAT, NTFS and Windows: no &lt; &gt; : &quot; \ | ? * and no “/” in tags, no dot or space at the end</translation>
+        </message>
     </context>
     <context>
         <name>TBatchRun</name>
@@ -765,6 +781,37 @@ frequencies</translation>
         <message>
             <source>Добавление в очередь: %1 из %2</source>
             <translation>Adding to the queue: %1 of %2</translation>
+        </message>
+    </context>
+    <context>
+        <name>NameRules</name>
+        <message>
+            <source>Носитель %1 не принимает «%2»</source>
+            <translation>%1 media do not take “%2”</translation>
+        </message>
+        <message>
+            <source>Носитель %1 не принимает управляющие символы</source>
+            <translation>%1 media do not take control characters</translation>
+        </message>
+        <message>
+            <source>Носитель %1 не принимает точку или пробел в конце имени</source>
+            <translation>%1 media do not take a dot or a space at the end of a name</translation>
+        </message>
+        <message>
+            <source>Имя «%1» на носителе %2 зарезервировано для устройства</source>
+            <translation>The name “%1” is reserved for a device on %2 media</translation>
+        </message>
+        <message>
+            <source>Носитель %1 принимает имена не длиннее 255 знаков</source>
+            <translation>%1 media take names of at most 255 characters</translation>
+        </message>
+        <message>
+            <source>Часть пути «%1» заменена: файлы пишутся только в папку назначения</source>
+            <translation>The path part “%1” was replaced: files are written only inside the target folder</translation>
+        </message>
+        <message>
+            <source>На носителе %1 «%2» и «%3» — одна папка</source>
+            <translation>On %1 media “%2” and “%3” are one folder</translation>
         </message>
     </context>
 </TS>

@@ -1,11 +1,17 @@
-// Output naming: any target folder, patterns and tag texts, over a run of a
-// few jobs. Nothing may crash; every output path starts with the target folder
-// (or, with no target, the source's own folder), carries the mode's extension
-// and has its folder part as OutputDir; a title met again in the same artist
-// and album gets the track number it got the first time; text without "%"
-// comes through unchanged.
+// Output naming: any target folder, patterns and tag texts, for any kind of
+// file system and either "File names" setting, over a run of a few jobs.
+// Nothing may crash; every output path starts with the target folder (or,
+// with no target, the source's own folder) and no part below it is "." or
+// "..", so it lies inside that folder; it carries the mode's extension and
+// has its folder part as OutputDir; a title met again in the same artist and
+// album gets the track number it got the first time; text without "%" comes
+// through unchanged where nothing in it needs adapting. Names for FAT,
+// exFAT, NTFS and SMB (or for any medium) hold no refused character, no
+// reserved device name, no folder ending in a dot or space and no more than
+// 255 UTF-16 units; with names for any medium a tag adds no folder level.
 
 #include "fuzzinput.h"
+#include "namerules.h"
 #include "naming.h"
 #include "namingtree.h"
 #include "paths.h"
@@ -63,6 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const unsigned flags = in.Number();
     s.CreateSubFolders = (flags & 1) != 0;
     const int mode = int(flags >> 1 & 3); // 2 and 3 are modes the naming does not know
+    s.PortableNames = (flags >> 3 & 1) != 0;
+    const auto kind = TFsKind((flags >> 4) % 5);
+    const NameRules::TTarget target{kind, s.PortableNames};
 
     TQueue queue;
     TNamingTree tree;
@@ -74,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QString before = QStringLiteral("untouched");
         job.SetOutputFile(before);
 
-        BuildOutputPath(job, tree, s, mode);
+        QStringList notes;
+        BuildOutputPath(job, tree, s, mode, kind, &notes);
 
         const QString out = job.OutputFile();
         if (mode > 1) {
@@ -100,17 +110,42 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 tracks.insert(key, job.Track());
         }
 
-        // No name below the target is longer than a file system takes.
-        for (const QString& name : out.mid(base.size()).split(u'/'))
-            Fuzz::Check(name.toUtf8().size() <= Naming::MaxNameBytes, "a name over 255 bytes", out);
+        const QStringList names = out.mid(base.size()).split(u'/');
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString& name = names[i];
+            // Never outside the target folder.
+            Fuzz::Check(name != u"." && name != u"..", "a '.' or '..' level below the target", out);
+            // No name below the target is longer than the file system takes.
+            if (kind == TFsKind::Other)
+                Fuzz::Check(name.toUtf8().size() <= Naming::MaxNameBytes, "a name over 255 bytes",
+                            out);
+            if (!target.Restricted())
+                continue;
+            Fuzz::Check(name.size() <= 255, "a name over 255 UTF-16 units", out);
+            for (const QChar c : name)
+                Fuzz::Check(c.unicode() >= 0x20 && !QStringView(u"<>:\"\\|?*").contains(c),
+                            "a refused character", out);
+            Fuzz::Check(NameRules::ReservedDevice(name).isEmpty(), "a reserved device name", out);
+            if (i + 1 < names.size())
+                Fuzz::Check(!name.endsWith(u'.') && !name.endsWith(u' '),
+                            "a folder ending in a dot or space", out);
+        }
+        if (s.PortableNames) {
+            // Only the patterns' own "/" make levels.
+            qsizetype levels = s.FileNameFormat.count(u'/');
+            if (s.CreateSubFolders)
+                levels += 2 + s.ArtistFolderFormat.count(u'/') + s.AlbumFolderFormat.count(u'/');
+            Fuzz::Check(names.size() - 1 == levels, "a tag added a folder level", out);
+        }
 
         // Text without codes comes through as it stands, unless it must be
         // shortened to fit.
         const QString plain =
             s.FileNameFormat + (mode == 0 ? QStringLiteral(".mp3") : QStringLiteral(".wav"));
-        bool fits = true;
+        bool fits = !target.Restricted() && !plain.contains(QChar(0));
         for (const QString& name : plain.split(u'/'))
-            fits = fits && name.toUtf8().size() <= Naming::MaxNameBytes;
+            fits = fits && name.toUtf8().size() <= Naming::MaxNameBytes && name != u"."
+                   && name != u"..";
         if (!s.CreateSubFolders && !s.FileNameFormat.contains(u'%') && fits)
             Fuzz::Check(out == base + plain,
                         "a pattern without codes did not come through unchanged", out);

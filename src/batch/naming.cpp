@@ -54,6 +54,13 @@ bool CodeValue(QChar c, PatternKind kind, const TQueueItem& job, const Counters&
 QString ExpandPattern(const QString& pattern, PatternKind kind, const TQueueItem& job,
                       const Counters& counters)
 {
+    return ExpandPattern(pattern, kind, job, counters, {});
+}
+
+QString ExpandPattern(const QString& pattern, PatternKind kind, const TQueueItem& job,
+                      const Counters& counters,
+                      const std::function<QString(const QString&)>& filter)
+{
     QString out;
     out.reserve(pattern.size() + 32);
     for (qsizetype i = 0; i < pattern.size(); ++i) {
@@ -67,7 +74,7 @@ QString ExpandPattern(const QString& pattern, PatternKind kind, const TQueueItem
         if (code == u'%')
             out += u'%';
         else if (CodeValue(code, kind, job, counters, &value))
-            out += value;
+            out += filter ? filter(value) : value;
         else
             out += u'%' + QString(code);
     }
@@ -89,59 +96,59 @@ QString FitName(const QString& name, const QString& extension, qsizetype maxByte
 
 } // namespace Naming
 
-namespace {
-
-// Every name of the path below base that is too long for the file system is
-// shortened; the last one keeps its extension.
-QString FitComponents(const QString& base, const QString& below, const QString& extension)
-{
-    QStringList names = below.split(u'/');
-    bool changed = false;
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const bool last = i + 1 == names.size();
-        const qsizetype bytes = names[i].toUtf8().size() + (last ? extension.toUtf8().size() : 0);
-        if (bytes > Naming::MaxNameBytes) {
-            names[i] = Naming::FitName(names[i], last ? extension : QString());
-            if (last)
-                names[i].chop(extension.size());
-            changed = true;
-        }
-    }
-    return base + (changed ? names.join(u'/') : below) + extension;
-}
-
-} // namespace
-
-void BuildOutputPath(TQueueItem& job, TNamingTree& tree, const ProgramSettings& settings,
-                     int mode)
+QString Naming::OutputBase(const TQueueItem& job, const ProgramSettings& settings)
 {
     QString base = settings.TargetDirectory;
     if (base.isEmpty())
         base = Paths::FolderPart(job.InputFile());
     if (!base.endsWith(u'/'))
         base += u'/';
+    return base;
+}
+
+void BuildOutputPath(TQueueItem& job, TNamingTree& tree, const ProgramSettings& settings,
+                     int mode)
+{
+    BuildOutputPath(job, tree, settings, mode, TFsKind::Other, nullptr);
+}
+
+void BuildOutputPath(TQueueItem& job, TNamingTree& tree, const ProgramSettings& settings,
+                     int mode, TFsKind kind, QStringList* notes)
+{
+    const QString base = Naming::OutputBase(job, settings);
     QString path; // below the base
 
     const TNamingTree::Position pos = tree.Enter(job.Artist(), job.Album(), job.Title());
     if (job.AutoTrack)
         job.SetTrack(quint8(pos.title + 1));
 
+    const NameRules::TTarget target{kind, settings.PortableNames};
+    const auto value = [&target, notes](const QString& v) {
+        return NameRules::AdaptValue(v, target, notes);
+    };
     const Naming::Counters counters{pos.artist, pos.album};
     using Naming::PatternKind;
     if (settings.CreateSubFolders) {
         path += Naming::ExpandPattern(settings.ArtistFolderFormat, PatternKind::ArtistFolder, job,
-                                      counters) + u'/';
+                                      counters, value) + u'/';
         path += Naming::ExpandPattern(settings.AlbumFolderFormat, PatternKind::AlbumFolder, job,
-                                      counters) + u'/';
+                                      counters, value) + u'/';
     }
-    path += Naming::ExpandPattern(settings.FileNameFormat, PatternKind::FileName, job, counters);
+    path += Naming::ExpandPattern(settings.FileNameFormat, PatternKind::FileName, job, counters,
+                                  value);
+    if (mode != 0 && mode != 1)
+        return;
 
-    // Tags can make a name longer than the file system takes (255 bytes);
-    // lame would fail with "Can't init outfile".
-    if (mode == 0)
-        job.SetOutputFile(FitComponents(base, path, QStringLiteral(".mp3")));
-    else if (mode == 1)
-        job.SetOutputFile(FitComponents(base, path, QStringLiteral(".wav")));
+    // Every part is made acceptable to the target; even on Linux's own file
+    // systems a name can be too long (lame would fail with "Can't init
+    // outfile"), and "." or ".." would lead out of the target folder.
+    const QString extension = mode == 0 ? QStringLiteral(".mp3") : QStringLiteral(".wav");
+    QStringList names = path.split(u'/');
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const bool last = i + 1 == names.size();
+        names[i] = NameRules::AdaptPart(names[i], last ? extension : QString(), target, notes);
+    }
+    job.SetOutputFile(base + names.join(u'/') + extension);
 }
 
 bool EnsureOutputDir(const QString& dir)

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "namerules.h"
+
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class TQueueItem;
 class TNamingTree;
@@ -21,6 +26,14 @@ struct Counters
 // gives "%", and a lone "%" at the end is copied as "%".
 QString ExpandPattern(const QString& pattern, PatternKind kind, const TQueueItem& job,
                       const Counters& counters);
+// The same, each code's value passed through value first.
+QString ExpandPattern(const QString& pattern, PatternKind kind, const TQueueItem& job,
+                      const Counters& counters,
+                      const std::function<QString(const QString&)>& value);
+
+// The folder a job's output goes below, ending in "/": the target folder,
+// or the source's own folder when no target is set.
+QString OutputBase(const TQueueItem& job, const ProgramSettings& settings);
 
 // "In two digits": a leading 0 below 10, numbers of 100 and more in full.
 QString TwoDigits(int n);
@@ -43,6 +56,11 @@ QString FitName(const QString& name, const QString& extension, qsizetype maxByte
 // means "next to the source file".
 void BuildOutputPath(TQueueItem& job, TNamingTree& tree, const ProgramSettings& settings,
                      int mode);
+// The same for a target of the given kind: every part below the target
+// folder made acceptable to it (see NameRules), and what was changed, and
+// why, added to notes. The job's tags stay as they are.
+void BuildOutputPath(TQueueItem& job, TNamingTree& tree, const ProgramSettings& settings,
+                     int mode, TFsKind kind, QStringList* notes);
 
 // Makes sure the folder exists, creating every missing level from the top.
 bool EnsureOutputDir(const QString& dir);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filesystemkind.h"
+#include "namerules.h"
 #include "namingtree.h"
 #include "programsettings.h"
 
@@ -15,6 +17,13 @@ class TQueueItem;
 // was given that path already, and, when existing files are to be kept, when
 // a file on disk has it. The plan of the queue and the run each drive one, so
 // what the queue shows before the run is what the run writes.
+//
+// Names are made for the file system of the target folder (looked up once
+// per namer, so each plan and each run sees the mounts as they are then). Where
+// it does not tell upper from lower case, paths are compared as it compares
+// them: "Abba - Song.mp3" clashes with "ABBA - Song.mp3", a file on disk of
+// either spelling exists for both, and "ABBA/" and "Abba/" are one folder,
+// spelled as the first job (or the folder on disk) spells it.
 class TOutputNamer final
 {
 public:
@@ -26,6 +35,7 @@ public:
         bool existed = false; // a file was on disk at the path numbering for the run gave
         bool skip = false;    // existing files are skipped and this one exists
         bool replace = false; // existing files are overwritten and this one exists
+        QStringList notes;    // what was changed to suit the target, and why
     };
 
     // Names job: sets its OutputFile, and its Track when it numbers itself.
@@ -36,7 +46,7 @@ public:
                       TExistingOutput existing, const TQueueItem* self);
 
     // path with " (n)" inserted before the extension of its file name.
-    static QString Numbered(const QString& path, int n);
+    static QString Numbered(const QString& path, int n, const NameRules::TTarget& target = {});
 
     // For a namer that lives only as long as one plan: folders found missing
     // are remembered, so the files of a new artist or album folder cost no
@@ -51,11 +61,20 @@ private:
         bool exists = false;
         int asked = 0;
         bool listed = false;
-        QSet<QString> names; // every entry, once listed
+        QHash<QString, QString> names; // every entry by its key, once listed
     };
-    bool Exists(const QString& path);
+    // The name on disk that path's file has, as fold compares names; empty
+    // when none.
+    QString Existing(const QString& path, TFsKind fold);
+    TFsKind KindOf(const QString& base);
+    // wanted with each folder below base spelled as first met.
+    QString SpellFolders(const QString& wanted, qsizetype baseSize, TFsKind fold,
+                         QStringList* notes);
 
     TNamingTree m_tree;
+    TFileSystemProbe m_probe;
+    QHash<QString, TFsKind> m_kinds;            // base folder -> its kind
+    QHash<QString, QString> m_folderSpelling;   // folded folder path -> first spelling
     QHash<QString, const TQueueItem*> m_given;  // cleaned path -> job that got it
     QHash<QString, const TQueueItem*> m_wanted; // cleaned wanted path -> first job
     bool m_rememberFolders = false;

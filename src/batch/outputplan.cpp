@@ -20,6 +20,7 @@ TPlannedOutput TOutputPlan::PlanOne(TOutputNamer& namer, const TQueueItem* job, 
     p.existed = a.existed;
     p.skip = a.skip;
     p.replace = a.replace;
+    p.notes = a.notes;
     return p;
 }
 

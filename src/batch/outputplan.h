@@ -21,6 +21,7 @@ struct TPlannedOutput
     bool existed = false;                  // a file is already at path's place (see the namer)
     bool skip = false;
     bool replace = false;
+    QStringList notes;                     // what was changed to suit the target, and why
 };
 
 // What the run would write for each job, if it started now: the jobs are

@@ -64,11 +64,22 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     m_cover = new QCheckBox(tr("Вставлять обложку"));
     m_cover->setObjectName(QStringLiteral("CoverArtCB"));
 
+    // Items in the order of the setting's values 0 and 1.
+    m_fileNames = new QComboBox;
+    m_fileNames->setObjectName(QStringLiteral("FileNamesCBx"));
+    m_fileNames->addItems({tr("по файловой системе назначения"), tr("совместимые с любым носителем")});
+    m_fileNames->setToolTip(tr("Совместимые имена годятся для FAT, exFAT, NTFS и Windows: "
+                               "без < > : \" \\ | ? * и «/» в тегах, без точки или пробела в конце"));
+    auto* fileNamesLabel = new QLabel(tr("Имена файлов:"));
+    fileNamesLabel->setObjectName(QStringLiteral("FileNamesLbl"));
+    fileNamesLabel->setBuddy(m_fileNames);
+
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(existingLabel, m_existing);
     form->addRow(parallelLabel, parallelRow);
     form->addRow(pauseLabel, m_pause);
+    form->addRow(fileNamesLabel, m_fileNames);
 
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(8, 8, 8, 8);
@@ -86,6 +97,7 @@ void TAdvancedTab::Load(const ProgramSettings& settings)
     m_existing->setCurrentIndex(int(settings.ExistingOutput));
     m_allFormats->setChecked(settings.AllSourceFormats);
     m_cover->setChecked(settings.EmbedCoverArt);
+    m_fileNames->setCurrentIndex(settings.PortableNames ? 1 : 0);
     const bool perCore = settings.ParallelJobs == 0;
     m_perCore->setChecked(perCore);
     m_parallel->setValue(perCore ? Cores() : int(settings.ParallelJobs));
@@ -113,4 +125,5 @@ void TAdvancedTab::Store(ProgramSettings& settings) const
     settings.PauseBetweenJobs = quint32(m_pause->value());
     settings.AllSourceFormats = m_allFormats->isChecked();
     settings.EmbedCoverArt = m_cover->isChecked();
+    settings.PortableNames = m_fileNames->currentIndex() == 1;
 }

@@ -51,6 +51,9 @@ struct ProgramSettings
     bool AllSourceFormats = false;
     // "Embed cover art": jobs with an ID3v2 tag get the source's picture.
     bool EmbedCoverArt = false;
+    // "File names": 0 as the target's file system takes them, 1 names any
+    // medium takes (FAT's rules wherever the output goes).
+    bool PortableNames = false;
 
     // The user's music folder, else the home folder, ending in "/".
     static QString DefaultTargetDirectory();

@@ -112,6 +112,8 @@ void LoadSettings(ProgramSettings& settings,
         s.AllSourceFormats = *formats == 1;
     if (const auto cover = ReadDword(k, QStringLiteral("Embed cover art")))
         s.EmbedCoverArt = *cover != 0;
+    if (const auto names = ReadDword(k, QStringLiteral("File names")); names && *names <= 1)
+        s.PortableNames = *names == 1;
     key->Close();
 
     if (!ok) {
@@ -163,6 +165,7 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
         {QStringLiteral("Pause between jobs"), dword(settings.PauseBetweenJobs)},
         {QStringLiteral("Source formats"), flag(settings.AllSourceFormats)},
         {QStringLiteral("Embed cover art"), flag(settings.EmbedCoverArt)},
+        {QStringLiteral("File names"), flag(settings.PortableNames)},
     };
 
     const auto fail = [&onError](const QString& name) {

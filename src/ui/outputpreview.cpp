@@ -239,15 +239,18 @@ void TOutputPreview::Finish()
         out.path = p.path;
         out.text = ShownPath(p.path, baseOf(p.job));
         out.existing = p.existed;
+        // Why the name differs from what the tags and patterns give.
+        out.note = p.notes.join(u'\n');
         if (p.clashWith) {
             out.clash = true;
             const int other = lineOf.value(p.clashWith, -1);
-            out.note = other >= 0
-                           ? tr("Совпадает с файлом результата строки %1: %2")
-                                 .arg(other + 1)
-                                 .arg(m_queue.Items(other)->InputFile())
-                           : tr("Совпадает с файлом результата другого задания");
-            out.note += tr("; добавлен номер");
+            QString clash = other >= 0
+                                ? tr("Совпадает с файлом результата строки %1: %2")
+                                      .arg(other + 1)
+                                      .arg(m_queue.Items(other)->InputFile())
+                                : tr("Совпадает с файлом результата другого задания");
+            clash += tr("; добавлен номер");
+            out.note = out.note.isEmpty() ? clash : out.note + u'\n' + clash;
         }
         if (p.existed) {
             const QString note = ExistingNote(p, existing);

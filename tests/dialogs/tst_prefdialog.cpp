@@ -151,6 +151,12 @@ void TstPrefDialog::window()
     auto* cover = Find<QCheckBox>(&dialog, "CoverArtCB");
     QCOMPARE(cover->text(), QStringLiteral("Вставлять обложку"));
     QVERIFY(!cover->isChecked());
+    QCOMPARE(Find<QLabel>(&dialog, "FileNamesLbl")->text(), QStringLiteral("Имена файлов:"));
+    auto* names = Find<QComboBox>(&dialog, "FileNamesCBx");
+    QCOMPARE(names->count(), 2);
+    QCOMPARE(names->itemText(0), QStringLiteral("по файловой системе назначения"));
+    QCOMPARE(names->itemText(1), QStringLiteral("совместимые с любым носителем"));
+    QCOMPARE(names->currentIndex(), 0);
 
     QCOMPARE(Find<QLineEdit>(&dialog, "TargetEd")->text(), s.TargetDirectory);
     QCOMPARE(Pattern(dialog, "FormatEd")->currentText(), s.FileNameFormat);
@@ -196,6 +202,7 @@ void TstPrefDialog::cancelChangesNothing()
     Find<QSpinBox>(&dialog, "PauseEd")->setValue(3);
     Find<QCheckBox>(&dialog, "SourceFormatsCB")->click();
     Find<QCheckBox>(&dialog, "CoverArtCB")->click();
+    Find<QComboBox>(&dialog, "FileNamesCBx")->setCurrentIndex(1);
 
     if (how == QLatin1String("button"))
         Find<QPushButton>(&dialog, "CancelBtn")->click();
@@ -258,6 +265,7 @@ void TstPrefDialog::okStoresEveryControl()
     Find<QSpinBox>(&dialog, "PauseEd")->setValue(0);
     Find<QCheckBox>(&dialog, "SourceFormatsCB")->click();
     Find<QCheckBox>(&dialog, "CoverArtCB")->click();
+    Find<QComboBox>(&dialog, "FileNamesCBx")->setCurrentIndex(1);
     Find<QPushButton>(&dialog, "OkBtn")->click();
 
     ProgramSettings expected = StoredSettings();
@@ -277,6 +285,7 @@ void TstPrefDialog::okStoresEveryControl()
     expected.PauseBetweenJobs = 0;
     expected.AllSourceFormats = true;
     expected.EmbedCoverArt = true;
+    expected.PortableNames = true;
     QCOMPARE(TCompressValues::From(s), TCompressValues::From(expected));
     QVERIFY(s == expected);
 }

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void existingOutputs_data();
     void existingOutputs();
     void existingDialog();
+    void namesForAnyMedium();
 
 private:
     void NewWindow();
@@ -464,6 +465,38 @@ void TstOutputColumn::existingDialog()
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.Answer(), std::nullopt);
+}
+
+// Names any medium takes: refused characters replaced and said why in the
+// tooltip, names that differ only in case numbered; the default setting on
+// this machine's file system keeps the names as the tags give them.
+void TstOutputColumn::namesForAnyMedium()
+{
+    NewWindow();
+    m_window->Settings().FileNameFormat = QStringLiteral("%2 - %1");
+    AddFiles({"a.wav", "b.wav", "c.wav"});
+    const QStringList artists = {"ABBA", "Abba", "AC/DC"};
+    const QStringList titles = {"Song", "Song", "Intro: Why? \"Live\" <1>"};
+    for (int i = 0; i < 3; ++i) {
+        m_window->Queue().Items(i)->SetArtist(artists[i]);
+        m_window->Queue().Items(i)->SetTitle(titles[i]);
+    }
+    TOutputPreview* preview = m_window->OutputPreview();
+    preview->Recompute();
+    QCOMPARE(AllShown(), (QStringList{"ABBA - Song.mp3", "Abba - Song.mp3",
+                                      "AC/DC - Intro: Why? \"Live\" <1>.mp3"}));
+    QVERIFY(Queue()->LineOutput(2)->note.isEmpty());
+
+    m_window->Settings().PortableNames = true;
+    preview->Recompute();
+    QCOMPARE(AllShown(), (QStringList{"ABBA - Song.mp3", "Abba - Song (2).mp3",
+                                      "AC_DC - Intro_ Why_ _Live_ _1_.mp3"}));
+    QVERIFY(Queue()->LineOutput(1)->clash);
+    const QString note = Queue()->LineOutput(2)->note;
+    for (const char* c : {"/", ":", "?", "\"", "<", ">"})
+        QVERIFY2(note.contains(QStringLiteral("Носитель FAT не принимает «%1»").arg(QLatin1String(c))),
+                 qPrintable(note));
+    QVERIFY(!Queue()->LineOutput(2)->clash);
 }
 
 QTEST_MAIN(TstOutputColumn)

@@ -409,9 +409,10 @@ void TstOutputPlan::clashNumbering_data()
     QTest::newRow("two pairs") << QStringList{"a", "b", "b", "a"}
                                << QStringList{"a.mp3", "b.mp3", "b (2).mp3", "a (2).mp3"}
                                << QList<int>{-1, -1, 1, 0};
+    // A "." level is replaced like "..", so it names a folder of its own.
     QTest::newRow("one folder written two ways")
-        << QStringList{"d/a", "d//a", "d/./a"} << QStringList{"d/a.mp3", "d//a (2).mp3", "d/./a (3).mp3"}
-        << QList<int>{-1, 0, 0};
+        << QStringList{"d/a", "d//a", "d/./a"} << QStringList{"d/a.mp3", "d//a (2).mp3", "d/_/a.mp3"}
+        << QList<int>{-1, 0, -1};
     QTest::newRow("a dot in the folder") << QStringList{"v1.2/a", "v1.2/a"}
                                          << QStringList{"v1.2/a.mp3", "v1.2/a (2).mp3"}
                                          << QList<int>{-1, 0};
@@ -433,7 +434,8 @@ void TstOutputPlan::clashNumbering()
             namer.Assign(*job, m_settings, 0, TExistingOutput::Ask, job);
         QCOMPARE(a.path, out + paths[i]);
         QCOMPARE(job->OutputFile(), out + paths[i]);
-        QCOMPARE(a.wanted, out + titles[i] + QStringLiteral(".mp3"));
+        QCOMPARE(a.wanted, out + QString(titles[i]).replace(QStringLiteral("/./"), QStringLiteral("/_/"))
+                               + QStringLiteral(".mp3"));
         QCOMPARE(a.clashWith, clashWith[i] < 0 ? nullptr : m_queue->Items(clashWith[i]));
         QVERIFY(!a.existed && !a.skip && !a.replace);
     }
