@@ -36,10 +36,11 @@ bool Walk(const QString& path, TMp3Frames& walk, const std::atomic_bool* cancel,
 
 QString Compared(double got, double want)
 {
-    QString a = TOutputCheck::Duration(got), b = TOutputCheck::Duration(want);
-    if (a == b) {
-        a = TOutputCheck::Duration(got, true);
-        b = TOutputCheck::Duration(want, true);
+    // As many decimals as it takes to tell the two apart.
+    QString a, b;
+    for (int decimals = 0; decimals <= 3 && a == b; ++decimals) {
+        a = TOutputCheck::Duration(got, decimals);
+        b = TOutputCheck::Duration(want, decimals);
     }
     return got < want ? TOutputCheck::tr("Результат короче исходного: %1 из %2").arg(a, b)
                       : TOutputCheck::tr("Результат длиннее исходного: %1 из %2").arg(a, b);
@@ -141,14 +142,18 @@ QString TOutputCheck::JudgeWav(const TSourceKind& wav, const TMp3Frames::Verdict
     return QString();
 }
 
-QString TOutputCheck::Duration(double seconds, bool tenths)
+QString TOutputCheck::Duration(double seconds, int decimals)
 {
-    const qint64 units = std::llround(std::max(0.0, seconds) * (tenths ? 10 : 1));
-    const qint64 whole = tenths ? units / 10 : units;
+    decimals = std::clamp(decimals, 0, 3);
+    qint64 scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    const qint64 units = std::llround(std::max(0.0, seconds) * double(scale));
+    const qint64 whole = units / scale;
     const qint64 h = whole / 3600, m = whole / 60 % 60, s = whole % 60;
     QString text = h > 0 ? QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QChar(u'0')).arg(s, 2, 10, QChar(u'0'))
                          : QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QChar(u'0'));
-    if (tenths)
-        text += u'.' + QString::number(units % 10);
+    if (decimals > 0)
+        text += u'.' + QStringLiteral("%1").arg(units % scale, decimals, 10, QChar(u'0'));
     return text;
 }

@@ -54,8 +54,8 @@ public:
     // The judgments themselves, over what the files were found to hold.
     static QString JudgeMp3(const TMp3Frames::Verdict& mp3, const TAudioLength& expected);
     static QString JudgeWav(const TSourceKind& wav, const TMp3Frames::Verdict& source);
-    // "0:10", "1:02:03"; with tenths when whole seconds cannot tell two apart.
-    static QString Duration(double seconds, bool tenths = false);
+    // "0:10", "1:02:03", "0:09.6" with a decimal.
+    static QString Duration(double seconds, int decimals = 0);
 
     // lame's delay before the first sample it encodes, and the decoder's
     // delay that lame --decode takes off when the MP3 has no LAME tag.
