@@ -13,6 +13,8 @@
 #   - the queue at 1,000, 5,000 and 20,000 jobs: adding, deleting, moving,
 #     clearing, memory, the longest turn of the event loop (bench_queue).
 #   - FLAC -> MP3 through the ffmpeg pipe against WAV -> MP3 (bench_sources).
+#   - the check of a job's output against the job's wall time, for a 60 s
+#     WAV encoded and decoded back (bench_verify).
 #
 #   bench/figures.sh [build-folder]     (default: build-figures next to bench/)
 #
@@ -31,7 +33,7 @@ if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build" --target bench_startup bench_run bench_filelist bench_plan bench_parallel \
-    bench_queue bench_sources >/dev/null
+    bench_queue bench_sources bench_verify >/dev/null
 
 startup="$build/bench/startup/bench_startup"
 tmp=$(mktemp -d)
@@ -134,3 +136,6 @@ QT_QPA_PLATFORM=offscreen "$build/bench/queue/bench_queue" 2>/dev/null
 echo
 echo "== FLAC against WAV (bench_sources)"
 "$build/bench/sources/bench_sources"
+echo
+echo "== the output check's cost (bench_verify)"
+"$build/bench/verify/bench_verify"

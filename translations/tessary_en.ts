@@ -184,6 +184,143 @@ Kazan, Russia, 2026</translation>
         </message>
     </context>
     <context>
+        <name>TSourceKind</name>
+        <message>
+            <source>%1 бит</source>
+            <translation>%1 bits</translation>
+        </message>
+        <message>
+            <source>, плавающая точка</source>
+            <translation>, floating point</translation>
+        </message>
+        <message>
+            <source>неизвестный подформат</source>
+            <translation>unknown sub-format</translation>
+        </message>
+        <message>
+            <source>формат 0x%1</source>
+            <translation>format 0x%1</translation>
+        </message>
+        <message>
+            <source>неверный размер блока</source>
+            <translation>wrong block size</translation>
+        </message>
+        <message>
+            <source>каналов: %1</source>
+            <translation>channels: %1</translation>
+        </message>
+        <message>
+            <source>видео QuickTime</source>
+            <translation>QuickTime video</translation>
+        </message>
+        <message>
+            <source>видео MP4</source>
+            <translation>MP4 video</translation>
+        </message>
+        <message>
+            <source>видео Ogg</source>
+            <translation>Ogg video</translation>
+        </message>
+        <message>
+            <source>видео AVI</source>
+            <translation>AVI video</translation>
+        </message>
+        <message>
+            <source>текстовый файл</source>
+            <translation>a text file</translation>
+        </message>
+        <message>
+            <source>неверный блок fmt</source>
+            <translation>a wrong fmt chunk</translation>
+        </message>
+        <message>
+            <source>нет блока fmt</source>
+            <translation>no fmt chunk</translation>
+        </message>
+        <message>
+            <source>нет блока данных</source>
+            <translation>no data chunk</translation>
+        </message>
+        <message>
+            <source>нет заголовка</source>
+            <translation>no header</translation>
+        </message>
+    </context>
+    <context>
+        <name>TSourceRoute</name>
+        <message>
+            <source>формат не распознан</source>
+            <translation>format not recognised</translation>
+        </message>
+        <message>
+            <source>повреждённый WAV-файл</source>
+            <translation>a damaged WAV file</translation>
+        </message>
+        <message>
+            <source>Не MPEG-аудио: </source>
+            <translation>Not MPEG audio: </translation>
+        </message>
+        <message>
+            <source>WAV (%1)</source>
+            <translation>WAV (%1)</translation>
+        </message>
+        <message>
+            <source>Повреждённый WAV-файл: </source>
+            <translation>Damaged WAV file: </translation>
+        </message>
+        <message>
+            <source>Не WAV-файл: это %1 (включите «Сжимать также…»)</source>
+            <translation>Not a WAV file: this is %1 (switch on “Also compress…”)</translation>
+        </message>
+        <message>
+            <source>Не WAV-файл: </source>
+            <translation>Not a WAV file: </translation>
+        </message>
+        <message>
+            <source>это текстовый файл</source>
+            <translation>this is a text file</translation>
+        </message>
+    </context>
+    <context>
+        <name>TOutputCheck</name>
+        <message>
+            <source>Результат короче исходного: %1 из %2</source>
+            <translation>The result is shorter than the source: %1 of %2</translation>
+        </message>
+        <message>
+            <source>Результат длиннее исходного: %1 из %2</source>
+            <translation>The result is longer than the source: %1 of %2</translation>
+        </message>
+        <message>
+            <source>Не удалось прочитать исходный файл: </source>
+            <translation>Could not read the source file: </translation>
+        </message>
+        <message>
+            <source>Не удалось прочитать результат: </source>
+            <translation>Could not read the result: </translation>
+        </message>
+        <message>
+            <source>Результат пуст: в нём нет звука MPEG</source>
+            <translation>The result is empty: it holds no MPEG audio</translation>
+        </message>
+        <message>
+            <source>Результат повреждён: посторонние данные с байта %1</source>
+            <translation>The result is damaged: foreign data from byte %1</translation>
+        </message>
+        <message>
+            <source>Результат повреждён: обрезан кадр с байта %1</source>
+            <translation>The result is damaged: the frame at byte %1 is cut short</translation>
+        </message>
+        <message>
+            <source>Результат обрезан: кадров %1 из %2</source>
+            <translation>The result is cut short: %1 frames of %2</translation>
+        </message>
+        <message>
+            <source>Результат повреждён: это не WAV-файл PCM</source>
+            <translation>The result is damaged: it is no PCM WAV file</translation>
+        </message>
+    </context>
+    <context>
         <name>TDecoderPipe</name>
         <message>
             <source>Не найден декодер ffmpeg</source>
@@ -347,6 +484,10 @@ frequencies</translation>
     </context>
     <context>
         <name>TJobRunner</name>
+        <message>
+            <source>Кодер не отвечает</source>
+            <translation>The encoder does not respond</translation>
+        </message>
         <message>
             <source>Не удалось создать временный файл: </source>
             <translation>Could not create a temporary file: </translation>

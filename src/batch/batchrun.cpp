@@ -8,6 +8,7 @@
 #include "programsettings.h"
 #include "queue.h"
 #include "runview.h"
+#include "sourceroute.h"
 #include "tempoutput.h"
 
 #include <QFile>
@@ -179,9 +180,23 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
         r->Fail(SamePathReason());
         return;
     }
-    // WAV sources and the decoding mode start lame exactly as before.
-    if (mode == EncodeMode && TDecoderPipe::Wanted(job->InputFile()))
+    if (Verification()) {
+        // The source is what its first bytes say, whatever its name.
+        const TSourceRoute route = TSourceRoute::For(
+            TSourceKind::OfFile(job->InputFile()), mode,
+            m_settings.AllSourceFormats || TDecoderPipe::Wanted(job->InputFile()));
+        if (route.way == TSourceRoute::Way::Refused) {
+            r->Fail(route.reason);
+            return;
+        }
+        if (route.way == TSourceRoute::Way::Decoder)
+            r->SetDecoder(m_decoder);
+        r->SetSource(route.kind, route.reason);
+        r->SetVerified(mode);
+    } else if (mode == EncodeMode && TDecoderPipe::Wanted(job->InputFile())) {
         r->SetDecoder(m_decoder);
+    }
+    r->SetStallLimit(m_stallLimit, m_stopGrace);
     r->SetCoverArt(mode == EncodeMode && m_settings.EmbedCoverArt && job->Id3v2());
     r->Start(m_program,
              [job, mode](const QString& temporary) { return JobArguments(*job, mode, temporary); },
@@ -297,6 +312,12 @@ void TBatchRun::Tick()
     if (!m_durationsRead)
         m_durationsRead = m_progress.ReadDurations(15ms);
     m_view.SetTimeLeft(m_progress.SecondsLeft(m_clock.elapsed() / 1000.0));
+}
+
+bool TBatchRun::Verification() const
+{
+    return m_verification.value_or(
+        m_program.isEmpty() || !qEnvironmentVariableIsSet("TESSARY_PLACEHOLDER_FILES"));
 }
 
 std::vector<const TQueueItem*> TBatchRun::JobsAhead() const

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class IRunView;
@@ -66,6 +67,21 @@ public:
     void SetPauseStep(std::chrono::milliseconds step) { m_pauseStep = step; }
     // How long a stopped encoder may take to end before it is killed.
     void SetStopGrace(std::chrono::milliseconds grace) { m_stopGrace = grace; }
+    // How long a job may go without a sign of life (output of its encoder,
+    // a step of its decoder) before it is stopped as not responding.
+    void SetStallLimit(std::chrono::milliseconds limit) { m_stallLimit = limit; }
+    // lame shows its progress every few hundred milliseconds and ffmpeg
+    // every half second; a minute leaves room for a source on a disk that
+    // wakes up or a share that answers slowly, and for eight jobs sharing
+    // two loaded cores, while a run left alone loses at most a minute on a
+    // file that hangs its encoder.
+    static constexpr std::chrono::seconds DefaultStallLimit{60};
+    // Whether sources are told by their contents and outputs verified:
+    // always, unless turned off here, or unless the environment has
+    // TESSARY_PLACEHOLDER_FILES and the encoder is one set above (the test
+    // suites' fake encoders, which read and write placeholder bytes).
+    void SetVerification(bool on) { m_verification = on; }
+    bool Verification() const;
 
     // The job's output must not overwrite its own source.
     static QString SamePathReason() { return tr("Файл назначения совпадает с исходным"); }
@@ -112,6 +128,8 @@ private:
     QString m_decoder;
     std::chrono::milliseconds m_pauseStep{500};
     std::chrono::milliseconds m_stopGrace{1000};
+    std::chrono::milliseconds m_stallLimit{DefaultStallLimit};
+    std::optional<bool> m_verification;
 
     bool m_running = false;
     bool m_cancelRequested = false;

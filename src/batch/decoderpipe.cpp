@@ -40,11 +40,14 @@ bool TDecoderPipe::Wanted(const QString& path)
     return false;
 }
 
-QStringList TDecoderPipe::Arguments(const QString& input, int bitsPerSample, int channels)
+QStringList TDecoderPipe::Arguments(const QString& input, int bitsPerSample, int channels,
+                                    TSourceKind::Samples samples)
 {
     QString codec = QStringLiteral("pcm_s16le");
-    if (bitsPerSample > 0 && bitsPerSample <= 8)
-        codec = QStringLiteral("pcm_u8"); // 8-bit WAV samples are unsigned
+    if (samples == TSourceKind::Samples::Float)
+        codec = QStringLiteral("pcm_s32le");
+    else if (samples == TSourceKind::Samples::Dsd)
+        codec = QStringLiteral("pcm_s24le");
     else if (bitsPerSample > 16 && bitsPerSample <= 24)
         codec = QStringLiteral("pcm_s24le");
     else if (bitsPerSample > 24)
@@ -52,7 +55,7 @@ QStringList TDecoderPipe::Arguments(const QString& input, int bitsPerSample, int
     // "file:" keeps a name with a colon from being read as a protocol.
     QStringList args{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"),
                      QStringLiteral("-loglevel"), QStringLiteral("error"),
-                     QStringLiteral("-xerror"), QStringLiteral("-nostats"),
+                     QStringLiteral("-nostats"),
                      QStringLiteral("-progress"), QStringLiteral("pipe:2"),
                      // One decoding thread: lame needs the other core.
                      QStringLiteral("-threads"), QStringLiteral("1"),
@@ -67,14 +70,20 @@ QStringList TDecoderPipe::Arguments(const QString& input, int bitsPerSample, int
     return args;
 }
 
-int TDecoderPipe::ParseProgress(QStringView line, qint64 durationMs)
+qint64 TDecoderPipe::ProgressTime(QStringView line)
 {
     static const QLatin1String key("out_time_us=");
-    if (durationMs <= 0 || !line.startsWith(key))
+    if (!line.startsWith(key))
         return -1;
     bool ok = false;
     const qint64 us = line.mid(key.size()).toLongLong(&ok);
-    if (!ok || us < 0)
+    return ok && us >= 0 ? us : -1;
+}
+
+int TDecoderPipe::ParseProgress(QStringView line, qint64 durationMs)
+{
+    const qint64 us = ProgressTime(line);
+    if (durationMs <= 0 || us < 0)
         return -1;
     return int(std::min<qint64>(us / 10 / durationMs, 100));
 }
@@ -109,10 +118,18 @@ bool TDecoderPipe::Prepare(const QString& program, const QString& input, QString
             *message = MissingText();
         return false;
     }
-    const TSourceAudio audio = TSourceAudio::Read(input);
-    m_durationMs = audio.durationMs;
+    m_audio = TSourceAudio::Read(input);
+    m_durationMs = m_audio.durationMs;
+    int bits = m_audio.bitsPerSample;
+    int channels = m_audio.channels;
+    if (m_kind.family == TSourceKind::Family::Wav) {
+        bits = m_kind.bits;
+        channels = m_kind.channels;
+        if (m_durationMs <= 0 && m_kind.frames >= 0 && m_kind.sampleRate > 0)
+            m_durationMs = m_kind.frames * 1000 / m_kind.sampleRate;
+    }
     m_process.setProgram(where.program);
-    m_process.setArguments(Arguments(input, audio.bitsPerSample, audio.channels));
+    m_process.setArguments(Arguments(input, bits, channels, m_kind.samples));
     return true;
 }
 
@@ -146,6 +163,13 @@ void TDecoderPipe::WhenEnded(std::function<void()> done, int graceMs)
     });
 }
 
+TAudioLength TDecoderPipe::Decoded() const
+{
+    if (!m_ended || !m_reportedEnd || m_result.failed || m_decodedUs < 0)
+        return TAudioLength();
+    return TAudioLength{m_decodedUs, 1000000};
+}
+
 QString TDecoderPipe::FailureReason(bool encoderFailedFirst) const
 {
     if (!m_result.failed || encoderFailedFirst)
@@ -172,6 +196,12 @@ void TDecoderPipe::TakeLine(const QString& line)
 {
     if (line.isEmpty())
         return;
+    if (line == QLatin1String("progress=end"))
+        m_reportedEnd = true;
+    if (const qint64 us = ProgressTime(line); us >= 0 && us != m_decodedUs) {
+        m_decodedUs = us;
+        Q_EMIT Progressed();
+    }
     const int percent = ParseProgress(line, m_durationMs);
     if (percent >= 0) {
         if (percent != m_percent) {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "outputcheck.h"
+#include "sourcekind.h"
+#include "sourcetags.h"
+
 #include <QObject>
 #include <QProcess>
 #include <QString>
@@ -11,10 +15,18 @@
 // to WAV on its standard output, which is piped straight into the encoder's
 // standard input (lame reads "-"), so no decoded file is ever written.
 // ffmpeg keeps the source's sample rate and channels (more than two are
-// mixed down to stereo, which is all lame takes) and its bit depth where it
-// has one (8, 16, 24 or 32 bits); lossy kinds have none and come as 16 bits.
+// mixed down to stereo, which is all lame takes) and its precision and
+// level: 16, 24 or 32-bit integers after the source's bit depth (8 bits
+// widen to 16), 32 bits for floating-point samples, 24 for DSD; lossy
+// kinds have no depth of their own and come as 16 bits. Never 8 bits, and
+// never floating point, which lame scales to its peak or, from a pipe,
+// takes for silence.
 // Since lame shows no progress for a stream of unknown length, the percent
 // comes from ffmpeg's own progress report and the source's duration.
+//
+// ffmpeg goes on past a damaged part of a source, as it does past harmless
+// warnings: a damaged source shows in the length of what it decoded, which
+// the run checks (TOutputCheck), with ffmpeg's last message as the cause.
 class TDecoderPipe final : public QObject
 {
     Q_OBJECT
@@ -30,12 +42,15 @@ public:
     // Whether a source of this path goes through the decoder in encoding
     // mode: every kind of SourceMask but WAV, which lame reads itself.
     static bool Wanted(const QString& path);
-    // The decoder's arguments for a source whose bit depth (0: none) and
-    // channel count (0: unknown) are given.
-    static QStringList Arguments(const QString& input, int bitsPerSample, int channels);
+    // The decoder's arguments for a source whose bit depth (0: none),
+    // channel count (0: unknown) and kind of samples are given.
+    static QStringList Arguments(const QString& input, int bitsPerSample, int channels,
+                                 TSourceKind::Samples samples = TSourceKind::Samples::Unknown);
     // The percent an ffmpeg progress line ("out_time_us=…") gives for a
     // source of durationMs; -1 for other lines or an unknown duration.
     static int ParseProgress(QStringView line, qint64 durationMs);
+    // The microseconds decoded that such a line gives; -1 for other lines.
+    static qint64 ProgressTime(QStringView line);
 
     explicit TDecoderPipe(QObject* parent = nullptr);
     ~TDecoderPipe() override;
@@ -43,6 +58,11 @@ public:
     // program: a path or bare name to look up; empty means "ffmpeg". False,
     // with the message, when the decoder cannot be found.
     bool Prepare(const QString& program, const QString& input, QString* message);
+    // Before Prepare: what the source was found to be; a WAV's own facts
+    // then stand for those read from its tags.
+    void SetSourceKind(const TSourceKind& kind) { m_kind = kind; }
+    // After Prepare: the source's audio facts.
+    const TSourceAudio& Audio() const { return m_audio; }
     // The process whose output the encoder reads; given to the encoder
     // before it starts (QProcess::setStandardOutputProcess).
     QProcess* Feeder() { return &m_process; }
@@ -60,9 +80,15 @@ public:
     // when it has already, else when it does. A decoder still running
     // graceMs after this call is killed: its reader is gone.
     void WhenEnded(std::function<void()> done, int graceMs = 3000);
+    // Once ended: the length decoded, when ffmpeg reported its end.
+    TAudioLength Decoded() const;
+    // The decoder's last message, a warning of a run that went on included.
+    const QString& LastMessage() const { return m_lastMessage; }
 
 Q_SIGNALS:
     void PercentChanged(int percent);
+    // The decoder has moved on through the source.
+    void Progressed();
 
 private:
     void OnReadyRead();
@@ -73,6 +99,10 @@ private:
 
     QProcess m_process;
     qint64 m_durationMs = 0;
+    TSourceKind m_kind;
+    TSourceAudio m_audio;
+    qint64 m_decodedUs = -1;
+    bool m_reportedEnd = false;
     int m_percent = -1;
     bool m_started = false;
     bool m_ended = false;

@@ -3,6 +3,7 @@
 #include "cmdline.h"
 #include "coverfile.h"
 #include "decoderpipe.h"
+#include "outputcheck.h"
 
 #include <QTimer>
 
@@ -13,6 +14,7 @@ TJobRunner::TJobRunner(quint64 jobId, const QString& input, const QString& outpu
 {
     connect(m_encoder, &TEncoderProcess::Ended, this, &TJobRunner::OnEncoderEnded);
     connect(m_encoder, &TEncoderProcess::PercentChanged, this, &TJobRunner::PercentChanged);
+    connect(m_encoder, &TEncoderProcess::Output, this, &TJobRunner::Alive);
 }
 
 TJobRunner::~TJobRunner()
@@ -20,6 +22,7 @@ TJobRunner::~TJobRunner()
     // Only when the program quits during the job: the encoder is killed
     // first, so that nothing writes into the temporary once it is gone.
     delete m_encoder;
+    delete m_check; // waits for its worker, which reads the temporary
     m_temp.Discard();
 }
 
@@ -43,18 +46,42 @@ void TJobRunner::Start(const QString& program,
     QProcess* feeder = nullptr;
     if (m_piped) {
         m_pipe = new TDecoderPipe(m_encoder);
+        m_pipe->SetSourceKind(m_kind);
         QString message;
         if (!m_pipe->Prepare(m_decoderProgram, m_input, &message)) {
-            Fail(message);
+            Fail(m_decoderWhy.isEmpty() ? message : m_decoderWhy + QStringLiteral(": ") + message);
             return;
         }
         connect(m_pipe, &TDecoderPipe::PercentChanged, this, &TJobRunner::PercentChanged);
+        connect(m_pipe, &TDecoderPipe::Progressed, this, &TJobRunner::Alive);
         feeder = m_pipe->Feeder();
         PipeInput(args);
     }
     m_started = true;
-    if (m_encoder->Start(program, args, workingDirectory, feeder) && feeder)
+    const bool running = m_encoder->Start(program, args, workingDirectory, feeder);
+    if (running && feeder)
         m_pipe->Start();
+    if (running && m_stallLimit.count() > 0) {
+        m_stallTimer = new QTimer(this);
+        m_stallTimer->setSingleShot(true);
+        connect(m_stallTimer, &QTimer::timeout, this, &TJobRunner::OnStalled);
+        m_stallTimer->start(m_stallLimit);
+    }
+}
+
+// A sign of life from the encoder or the decoder: the stall watch starts over.
+void TJobRunner::Alive()
+{
+    if (m_stallTimer && m_stallTimer->isActive())
+        m_stallTimer->start(m_stallLimit);
+}
+
+void TJobRunner::OnStalled()
+{
+    if (m_ended || m_stopping)
+        return;
+    m_stalled = true;
+    Stop(m_stallGrace);
 }
 
 void TJobRunner::Fail(const QString& reason)
@@ -76,6 +103,8 @@ void TJobRunner::Stop(std::chrono::milliseconds grace)
 
 void TJobRunner::OnEncoderEnded(const TEncoderProcess::Result& result)
 {
+    if (m_stallTimer)
+        m_stallTimer->stop();
     // A job fed by a decoder is judged once both have ended.
     if (m_pipe && m_pipe->Running())
         m_pipe->WhenEnded([this, result] { Judge(result, true); });
@@ -87,7 +116,10 @@ void TJobRunner::Judge(const TEncoderProcess::Result& result, bool decoderOutliv
 {
     Outcome outcome;
     QString& reason = outcome.reason;
-    if (m_stopping) {
+    if (m_stalled) {
+        // Stopped by the stall watch: a failure of the job, not the user's stop.
+        reason = StalledReason();
+    } else if (m_stopping) {
         // Asked to stop: whatever the encoder managed is not kept.
         outcome.stopped = true;
         reason = tr("Прервано");
@@ -113,11 +145,55 @@ void TJobRunner::Judge(const TEncoderProcess::Result& result, bool decoderOutliv
                 reason = decoder;
         }
     }
+    if (reason.isEmpty() && m_verified) {
+        Verify();
+        return;
+    }
+    Conclude(outcome);
+}
+
+// lame ended well: the output is read on a worker before it is kept.
+void TJobRunner::Verify()
+{
+    TOutputCheck::Request request;
+    request.mode = m_mode;
+    request.output = m_temp.Path();
+    request.source = m_input;
+    // The source's length: from its WAV header, else from what the reader
+    // found in its own headers, else what the decoder counted.
+    if (m_kind.family == TSourceKind::Family::Wav && m_kind.frames >= 0 && m_kind.sampleRate > 0)
+        request.expected = TAudioLength{m_kind.frames, m_kind.sampleRate};
+    else if (m_pipe && m_pipe->Audio().durationMs > 0)
+        request.expected = TAudioLength{m_pipe->Audio().durationMs, 1000};
+    else if (m_pipe)
+        request.expected = m_pipe->Decoded();
+    m_check = new TOutputCheck(this);
+    connect(m_check, &TOutputCheck::Finished, this, &TJobRunner::OnVerified);
+    m_check->Start(request);
+}
+
+void TJobRunner::OnVerified(const QString& reason)
+{
+    Outcome outcome;
+    if (m_stopping) {
+        outcome.stopped = true;
+        outcome.reason = tr("Прервано");
+    } else if (!reason.isEmpty()) {
+        outcome.reason = reason;
+        // A decoder that went on past a damaged part said why.
+        if (m_pipe && !m_pipe->LastMessage().isEmpty())
+            outcome.reason += QStringLiteral(" (") + m_pipe->LastMessage() + u')';
+    }
+    Conclude(outcome);
+}
+
+void TJobRunner::Conclude(Outcome outcome)
+{
     // The output takes its final name only now that the job is done.
     QString error;
-    if (reason.isEmpty() && !m_temp.Commit(m_output, m_replace, &error))
-        reason = tr("Не удалось сохранить файл результата: ") + error;
-    outcome.done = reason.isEmpty();
+    if (outcome.reason.isEmpty() && !m_temp.Commit(m_output, m_replace, &error))
+        outcome.reason = tr("Не удалось сохранить файл результата: ") + error;
+    outcome.done = outcome.reason.isEmpty();
     End(outcome);
 }
 

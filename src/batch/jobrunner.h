@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoder.h"
+#include "sourcekind.h"
 #include "tempoutput.h"
 
 #include <QObject>
@@ -11,12 +12,16 @@
 #include <functional>
 #include <memory>
 
+class QTimer;
 class TCoverFile;
 class TDecoderPipe;
+class TOutputCheck;
 
 // One job of a run on its way through the encoder: its lame process and
 // the hidden temporary it writes, which takes the job's final name only
-// when the job is done (exit status 0 and output not empty). Whatever else
+// when the job is done (exit status 0, output not empty and, when asked,
+// verified by TOutputCheck). An encoder or decoder that shows no sign of
+// life for the stall limit is stopped and the job fails. Whatever else
 // happens (a failure, a stop, the runner destroyed when the program quits)
 // the temporary goes and nothing at the final name is touched. Ended comes
 // exactly once, always from the event loop.
@@ -49,6 +54,28 @@ public:
     }
     // Before Start: the ID3v2 tag gets the source's cover picture, if any.
     void SetCoverArt(bool on) { m_coverArt = on; }
+    // Before Start: what the source was found to be, and why a WAV needs the
+    // decoder (the cause a missing decoder is told with).
+    void SetSource(const TSourceKind& kind, const QString& decoderWhy)
+    {
+        m_kind = kind;
+        m_decoderWhy = decoderWhy;
+    }
+    // Before Start: the output is verified before it is kept (mode: 0
+    // encode, 1 decode).
+    void SetVerified(int mode)
+    {
+        m_verified = true;
+        m_mode = mode;
+    }
+    // Before Start: no output from the encoder and no step of the decoder
+    // for limit stops the job (with grace, as Stop does) and fails it.
+    void SetStallLimit(std::chrono::milliseconds limit, std::chrono::milliseconds grace)
+    {
+        m_stallLimit = limit;
+        m_stallGrace = grace;
+    }
+    static QString StalledReason() { return tr("Кодер не отвечает"); }
 
     // Creates the temporary in folder and starts program with the arguments
     // made for it; workingDirectory is where lame runs.
@@ -70,7 +97,12 @@ private:
     void OnEncoderEnded(const TEncoderProcess::Result& result);
     // decoderOutlived: a decoder fed the job and ended after the encoder.
     void Judge(const TEncoderProcess::Result& result, bool decoderOutlived);
+    void Verify();
+    void OnVerified(const QString& reason);
+    void Conclude(Outcome outcome);
     void End(Outcome outcome);
+    void Alive();
+    void OnStalled();
 
     quint64 m_jobId;
     QString m_input;
@@ -83,7 +115,16 @@ private:
     TDecoderPipe* m_pipe = nullptr; // a child of the encoder, which unlinks it before it goes
     bool m_coverArt = false;
     std::unique_ptr<TCoverFile> m_cover;
+    TSourceKind m_kind;
+    QString m_decoderWhy;
+    bool m_verified = false;
+    int m_mode = 0;
+    TOutputCheck* m_check = nullptr; // a child
+    std::chrono::milliseconds m_stallLimit{0};
+    std::chrono::milliseconds m_stallGrace{1000};
+    QTimer* m_stallTimer = nullptr;
     bool m_started = false;
     bool m_stopping = false;
+    bool m_stalled = false;
     bool m_ended = false;
 };

@@ -229,7 +229,11 @@ void TEncoderProcess::Stop(std::chrono::milliseconds grace)
 
 void TEncoderProcess::OnReadyRead()
 {
-    TakeOutput(m_process.readAllStandardOutput(), false);
+    const QByteArray data = m_process.readAllStandardOutput();
+    if (data.isEmpty())
+        return;
+    TakeOutput(data, false);
+    Q_EMIT Output();
 }
 
 void TEncoderProcess::OnFinished(int exitCode, QProcess::ExitStatus status)

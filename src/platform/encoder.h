@@ -78,6 +78,8 @@ public:
 
 Q_SIGNALS:
     void PercentChanged(int percent);
+    // The encoder wrote something: a sign of life for the run's stall watch.
+    void Output();
     void Ended(const TEncoderProcess::Result& result);
 
 private:
