@@ -1,12 +1,11 @@
 #include "audioduration.h"
 
 #include "decoderpipe.h"
+#include "mp3frames.h"
 #include "sourcetags.h"
 
 #include <QFile>
 #include <QtEndian>
-
-#include <array>
 
 namespace {
 
@@ -14,61 +13,10 @@ quint32 Le32(const char* p) { return qFromLittleEndian<quint32>(p); }
 quint16 Le16(const char* p) { return qFromLittleEndian<quint16>(p); }
 quint32 Be32(const char* p) { return qFromBigEndian<quint32>(p); }
 
-// One MPEG audio frame header.
-struct Frame
-{
-    int version = 0;    // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5 (the header's own bits)
-    int layer = 0;      // 1, 2 or 3
-    int sampleRate = 0;
-    int samples = 0;    // per frame
-    int length = 0;     // bytes, header included
-    bool mono = false;
+// One MPEG audio frame header (the frame walk's own reading of it).
+using Frame = TMpegFrame;
 
-    bool SameStream(const Frame& other) const
-    {
-        return version == other.version && layer == other.layer && sampleRate == other.sampleRate;
-    }
-};
-
-bool ParseFrame(const char* p, Frame* f)
-{
-    const quint32 h = Be32(p);
-    if ((h & 0xFFE00000u) != 0xFFE00000u)
-        return false;
-    const int version = int(h >> 19) & 3;
-    const int layerBits = int(h >> 17) & 3;
-    const int bitrateIndex = int(h >> 12) & 15;
-    const int rateIndex = int(h >> 10) & 3;
-    if (version == 1 || layerBits == 0 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
-        return false;
-
-    // kbit/s by [MPEG-1 layer 1, 2, 3, MPEG-2/2.5 layer 1, layers 2 and 3][index]
-    static constexpr std::array<std::array<short, 15>, 5> kBitrates{{
-        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
-        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
-        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},
-        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
-        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
-    }};
-    static constexpr std::array<int, 3> kRates{44100, 48000, 32000};
-
-    f->version = version;
-    f->layer = 4 - layerBits;
-    const bool mpeg1 = version == 3;
-    const int table = mpeg1 ? f->layer - 1 : (f->layer == 1 ? 3 : 4);
-    const int bitrate = kBitrates[std::size_t(table)][std::size_t(bitrateIndex)] * 1000;
-    f->sampleRate = kRates[std::size_t(rateIndex)] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
-    const int padding = int(h >> 9) & 1;
-    f->mono = ((h >> 6) & 3) == 3;
-    if (f->layer == 1) {
-        f->samples = 384;
-        f->length = (12 * bitrate / f->sampleRate + padding) * 4;
-    } else {
-        f->samples = f->layer == 3 && !mpeg1 ? 576 : 1152;
-        f->length = f->samples / 8 * bitrate / f->sampleRate + padding;
-    }
-    return f->length > 4;
-}
+bool ParseFrame(const char* p, Frame* f) { return TMpegFrame::Parse(p, f); }
 
 // Skips an ID3v2 tag at the start; returns where the audio may begin.
 qint64 AfterId3v2(QIODevice& device)
@@ -105,7 +53,8 @@ qsizetype FirstFrame(const QByteArray& data, Frame* first)
 qint64 CountedFrames(const QByteArray& data, const Frame& f)
 {
     if (f.layer == 3) {
-        const int sideInfo = f.version == 3 ? (f.mono ? 17 : 32) : (f.mono ? 9 : 17);
+        const bool mono = f.channels == 1;
+        const int sideInfo = f.version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17);
         const qsizetype at = 4 + sideInfo;
         if (data.size() >= at + 12) {
             const QByteArray tag = data.mid(at, 4);
