@@ -288,8 +288,7 @@ QString Problem(const QString& text)
     if (text.size() > MaxLength)
         return Tr("Дополнительные параметры LAME длиннее %1 знаков.").arg(MaxLength);
     for (const QChar c : text) {
-        if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f
-            || c.category() == QChar::Other_Control)
+        if (c != u'\t' && c.category() == QChar::Other_Control)
             return Tr("Дополнительные параметры LAME: управляющие символы не допускаются.");
     }
     QString error;

@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QSpinBox;
 struct ProgramSettings;
 
@@ -20,6 +21,11 @@ public:
     void Load(const ProgramSettings& settings);
     void Store(ProgramSettings& settings) const;
 
+    // Without loudgain the ReplayGain choice is disabled, with a hint; the
+    // constructor looks for it, tests may say otherwise.
+    void SetGainAvailable(bool available);
+    static QString GainMissingHint();
+
 private:
     void ApplyParallelRule();
 
@@ -30,4 +36,8 @@ private:
     QSpinBox* m_pause = nullptr;
     QCheckBox* m_allFormats = nullptr;
     QCheckBox* m_cover = nullptr;
+    QComboBox* m_gain = nullptr;
+    QLabel* m_gainHint = nullptr;
+    bool m_gainAvailable = true;
+    int m_storedGain = 0; // what Load found, kept while the choice is disabled
 };
