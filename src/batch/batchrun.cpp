@@ -108,13 +108,14 @@ void TBatchRun::Cancel()
     m_gain.Stop();
 }
 
-// Starts jobs, in run order, while slots are free; ends the run when none
-// is running and none is left to start.
+// A ReplayGain step takes a slot as an encoder does.
 bool TBatchRun::FreeSlot() const
 {
     return m_scheduler.Running() + m_gain.Running() < m_scheduler.Slots();
 }
 
+// Starts jobs, in run order, while slots are free; ends the run when none
+// is running and none is left to start.
 void TBatchRun::Fill()
 {
     // The ReplayGain steps that are ready come before the next jobs.

@@ -24,7 +24,7 @@ TPresetBox::TPresetBox(QWidget* parent)
     m_list->setObjectName(QStringLiteral("PresetCBx"));
     m_list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_list->setMinimumContentsLength(16);
-    auto* label = new QLabel(tr("Про&филь:"));
+    auto* label = new QLabel(tr("Профиль:"));
     label->setObjectName(QStringLiteral("PresetLbl"));
     label->setBuddy(m_list);
     m_save = new QPushButton(tr("Сохранить как…"));
