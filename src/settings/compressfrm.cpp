@@ -434,8 +434,10 @@ void TCompressFrm::SetTabOrder()
     order << m_quality << m_filters;
     for (QAbstractButton* b : m_cbr->buttons())
         order << b;
-    order << m_newVbr << m_vbrQuality << m_minVbr << m_maxVbr << m_extra << m_copyrighted
-          << m_nonOriginal << m_protected;
+    // The profile row comes first and the extra options last, so that the
+    // panel's own controls keep their order between them.
+    order << m_newVbr << m_vbrQuality << m_minVbr << m_maxVbr << m_copyrighted << m_nonOriginal
+          << m_protected << m_extra;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

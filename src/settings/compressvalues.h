@@ -26,7 +26,7 @@ struct TCompressValues
     bool NonOriginal = false;
     bool CRCs = false;
     // The user's own LAME options (text as typed, accepted by LameOptions).
-    QString ExtraOptions;
+    QString ExtraOptions{};
 
     static TCompressValues From(const ProgramSettings& s);
     static TCompressValues From(const TQueueItem& job);

@@ -57,9 +57,9 @@ struct ProgramSettings
     // "Embed cover art": jobs with an ID3v2 tag get the source's picture.
     bool EmbedCoverArt = false;
     // The user's own LAME options for new jobs (accepted by LameOptions).
-    QString ExtraOptions;
+    QString ExtraOptions{};
     // The user's own profiles of the compression panel.
-    QList<TCompressPreset> UserPresets;
+    QList<TCompressPreset> UserPresets{};
     // ReplayGain tags by loudgain after the run's MP3s are done.
     TReplayGain ReplayGain = TReplayGain::Off;
 
