@@ -859,7 +859,7 @@ frequencies</translation>
         </message>
         <message>
             <source>задаётся на панели: «Обрабатывать все частоты»</source>
-            <translation>set on the panel: “Process all frequencies”</translation>
+            <translation>set on the panel: “Keep all frequencies”</translation>
         </message>
         <message>
             <source>задаётся на панели: «Прочее»</source>

@@ -62,6 +62,8 @@ ProgramSettings Stored()
     s.PauseBetweenJobs = 1;
     s.AllSourceFormats = true;
     s.EmbedCoverArt = true;
+    s.ExtraOptions = QStringLiteral("--lowpass 19 --noasm \"a b\"");
+    s.ReplayGain = TReplayGain::Album;
     return s;
 }
 
@@ -98,6 +100,8 @@ Lines StoredLines()
         {"Pause between jobs", "dword:00000001"},
         {"Source formats", "dword:00000001"},
         {"Embed cover art", "dword:00000001"},
+        {"Extra LAME options", "\"--lowpass 19 --noasm \\\"a b\\\"\""},
+        {"ReplayGain", "dword:00000002"},
     };
 }
 
@@ -134,7 +138,8 @@ Lines EarlierLines()
 {
     Lines lines = StoredLines();
     for (const char* name : {"Show output names", "Existing output", "Parallel jobs",
-                             "Pause between jobs", "Source formats", "Embed cover art"})
+                             "Pause between jobs", "Source formats", "Embed cover art",
+                             "Extra LAME options", "ReplayGain"})
         lines = Without(lines, name);
     return lines;
 }
@@ -145,7 +150,7 @@ Lines OutputColumnLines()
 {
     Lines lines = StoredLines();
     for (const char* name : {"Parallel jobs", "Pause between jobs", "Source formats",
-                             "Embed cover art"})
+                             "Embed cover art", "Extra LAME options", "ReplayGain"})
         lines = Without(lines, name);
     return lines;
 }
@@ -294,6 +299,8 @@ void TstSettings::load_data()
         s.PauseBetweenJobs = 3;
         s.AllSourceFormats = false;
         s.EmbedCoverArt = false;
+        s.ExtraOptions.clear();
+        s.ReplayGain = TReplayGain::Off;
     });
     loads("format with the output column, without parallel jobs and pause",
           Compose(OutputColumnLines()), Changed([](ProgramSettings& s) {
@@ -301,6 +308,8 @@ void TstSettings::load_data()
               s.PauseBetweenJobs = 3;
               s.AllSourceFormats = false;
               s.EmbedCoverArt = false;
+              s.ExtraOptions.clear();
+              s.ReplayGain = TReplayGain::Off;
           }));
     loads("earlier format without the optional values", Compose(EarlierLines()), earlier);
     loads("source formats out of range", Compose(With(stored, "Source formats", "dword:00000002")),
@@ -315,6 +324,8 @@ void TstSettings::load_data()
               s.ExistingOutput = TExistingOutput::Skip;
               s.AllSourceFormats = false;
               s.EmbedCoverArt = false;
+              s.ExtraOptions.clear();
+              s.ReplayGain = TReplayGain::Off;
           }));
     loads("show output names as text", Compose(With(stored, "Show output names", "\"0\"")),
           Changed([](ProgramSettings& s) { s.ShowOutputNames = true; }));
