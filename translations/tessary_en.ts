@@ -127,6 +127,26 @@ Kazan, Russia, 2026</translation>
             <source>Совместимые имена годятся для FAT, exFAT, NTFS и Windows: без &lt; &gt; : &quot; \ | ? * и «/» в тегах, без точки или пробела в конце</source>
             <translation>Compatible names suit FAT, exFAT, NTFS and Windows: no &lt; &gt; : &quot; \ | ? * and no “/” in tags, no dot or space at the end</translation>
         </message>
+        <message>
+            <source>нет</source>
+            <translation>none</translation>
+        </message>
+        <message>
+            <source>для трека</source>
+            <translation>per track</translation>
+        </message>
+        <message>
+            <source>для трека и альбома</source>
+            <translation>per track and album</translation>
+        </message>
+        <message>
+            <source>Нужна программа loudgain (пакет loudgain).</source>
+            <translation>Needs the program loudgain (package loudgain).</translation>
+        </message>
+        <message>
+            <source>Теги ReplayGain 2.0 пишет loudgain, когда все MP3 трека или альбома готовы</source>
+            <translation>loudgain writes ReplayGain 2.0 tags once every MP3 of a track or album is done</translation>
+        </message>
     </context>
     <context>
         <name>TBatchRun</name>
@@ -181,6 +201,14 @@ Kazan, Russia, 2026</translation>
         <message>
             <source>Исходный файл пуст</source>
             <translation>The source file is empty</translation>
+        </message>
+        <message>
+            <source>. Без ReplayGain: </source>
+            <translation>. Without ReplayGain: </translation>
+        </message>
+        <message>
+            <source>прервано до конца альбома</source>
+            <translation>stopped before the album was complete</translation>
         </message>
     </context>
     <context>
@@ -414,6 +442,14 @@ frequencies</translation>
         <message>
             <source>&amp;Качество VBR:</source>
             <translation>VBR &amp;quality:</translation>
+        </message>
+        <message>
+            <source>Дополнительные параметры LAME:</source>
+            <translation>Extra LAME options:</translation>
+        </message>
+        <message>
+            <source>Параметры lame после параметров панели, например --lowpass 19; кавычки и \ как в командной строке</source>
+            <translation>Options for lame after the panel's, for example --lowpass 19; quotes and \ as on a command line</translation>
         </message>
     </context>
     <context>
@@ -953,6 +989,224 @@ frequencies</translation>
         <message>
             <source>На носителе %1 «%2» и «%3» — одна папка</source>
             <translation>On %1 media “%2” and “%3” are one folder</translation>
+        </message>
+    </context>
+    <context>
+        <name>LameOptions</name>
+        <message>
+            <source>входной и выходной файлы задаёт Tessary</source>
+            <translation>Tessary sets the input and output files</translation>
+        </message>
+        <message>
+            <source>обрабатывает сразу несколько файлов, а Tessary даёт lame по одному</source>
+            <translation>it works on several files at once, and Tessary gives lame one at a time</translation>
+        </message>
+        <message>
+            <source>режим (сжатие или декодирование) выбирается в главном окне</source>
+            <translation>the mode (encoding or decoding) is chosen in the main window</translation>
+        </message>
+        <message>
+            <source>относится к сырому PCM на входе, а Tessary подаёт lame WAV</source>
+            <translation>it is for raw PCM input, and Tessary gives lame WAV</translation>
+        </message>
+        <message>
+            <source>вид входного файла определяет Tessary</source>
+            <translation>Tessary decides what kind of file the input is</translation>
+        </message>
+        <message>
+            <source>скрыл бы ход работы, который показывает Tessary</source>
+            <translation>it would hide the progress Tessary shows</translation>
+        </message>
+        <message>
+            <source>теги задаются в редакторе тегов Tessary</source>
+            <translation>the tags are set in Tessary's tag editor</translation>
+        </message>
+        <message>
+            <source>lame только выведет сведения и завершится, ничего не сжав</source>
+            <translation>lame would only print information and end without encoding anything</translation>
+        </message>
+        <message>
+            <source>задаётся на панели: «Режим»</source>
+            <translation>set on the panel: “Mode”</translation>
+        </message>
+        <message>
+            <source>задаётся на панели: «Качество»</source>
+            <translation>set on the panel: “Quality”</translation>
+        </message>
+        <message>
+            <source>задаётся на панели: «Метод» и «Битрейт»</source>
+            <translation>set on the panel: “Method” and “Bitrate”</translation>
+        </message>
+        <message>
+            <source>заменил бы настройки панели: выберите «Профиль:»</source>
+            <translation>it would replace the panel's settings: choose a “Profile:”</translation>
+        </message>
+        <message>
+            <source>задаётся на панели: «Частота»</source>
+            <translation>set on the panel: “Frequency”</translation>
+        </message>
+        <message>
+            <source>задаётся на панели: «Обрабатывать все частоты»</source>
+            <translation>set on the panel: “Keep all frequencies”</translation>
+        </message>
+        <message>
+            <source>задаётся на панели: «Прочее»</source>
+            <translation>set on the panel: “Other”</translation>
+        </message>
+        <message>
+            <source>файл свободного формата Tessary не может проверить, и многие проигрыватели его не читают</source>
+            <translation>Tessary cannot check a free-format file, and many players cannot read one</translation>
+        </message>
+        <message>
+            <source>Параметр LAME «%1» не принят: %2.</source>
+            <translation>LAME option “%1” refused: %2.</translation>
+        </message>
+        <message>
+            <source>обратная косая черта в конце строки</source>
+            <translation>a backslash at the very end</translation>
+        </message>
+        <message>
+            <source>не закрыта одинарная кавычка</source>
+            <translation>a single quote is not closed</translation>
+        </message>
+        <message>
+            <source>не закрыта двойная кавычка</source>
+            <translation>a double quote is not closed</translation>
+        </message>
+        <message>
+            <source>такого параметра у lame нет</source>
+            <translation>lame has no such option</translation>
+        </message>
+        <message>
+            <source>не хватает его значения</source>
+            <translation>its value is missing</translation>
+        </message>
+        <message>
+            <source>Дополнительные параметры LAME длиннее %1 знаков.</source>
+            <translation>The extra LAME options are longer than %1 characters.</translation>
+        </message>
+        <message>
+            <source>Дополнительные параметры LAME: управляющие символы не допускаются.</source>
+            <translation>Extra LAME options: control characters are not allowed.</translation>
+        </message>
+        <message>
+            <source>Дополнительные параметры LAME: %1.</source>
+            <translation>Extra LAME options: %1.</translation>
+        </message>
+    </context>
+    <context>
+        <name>TCompressPresets</name>
+        <message>
+            <source>Имя профиля пусто.</source>
+            <translation>The profile's name is empty.</translation>
+        </message>
+        <message>
+            <source>Имя профиля длиннее %1 знаков.</source>
+            <translation>The profile's name is longer than %1 characters.</translation>
+        </message>
+        <message>
+            <source>В имени профиля не может быть управляющих символов.</source>
+            <translation>A profile's name cannot hold control characters.</translation>
+        </message>
+        <message>
+            <source>Так называется встроенный профиль: выберите другое имя.</source>
+            <translation>A built-in profile has that name: choose another one.</translation>
+        </message>
+        <message>
+            <source>Профилей уже %1: удалите ненужный.</source>
+            <translation>There are %1 profiles already: delete one you no longer need.</translation>
+        </message>
+    </context>
+    <context>
+        <name>TPresetBox</name>
+        <message>
+            <source>(свой)</source>
+            <translation>(custom)</translation>
+        </message>
+        <message>
+            <source>Сохранить профиль</source>
+            <translation>Save profile</translation>
+        </message>
+        <message>
+            <source>Имя профиля:</source>
+            <translation>Profile name:</translation>
+        </message>
+        <message>
+            <source>Профиль:</source>
+            <translation>Profile:</translation>
+        </message>
+        <message>
+            <source>Сохранить как…</source>
+            <translation>Save as…</translation>
+        </message>
+        <message>
+            <source>Удалить</source>
+            <translation>Delete</translation>
+        </message>
+    </context>
+    <context>
+        <name>TGainStep</name>
+        <message>
+            <source>программа loudgain не найдена (пакет Debian loudgain)</source>
+            <translation>the program loudgain was not found (Debian package loudgain)</translation>
+        </message>
+        <message>
+            <source>файл результата не найден</source>
+            <translation>the output file was not found</translation>
+        </message>
+        <message>
+            <source>не удалось создать временный файл: </source>
+            <translation>could not create a temporary file: </translation>
+        </message>
+        <message>
+            <source>не удалось скопировать файл результата</source>
+            <translation>could not copy the output file</translation>
+        </message>
+        <message>
+            <source>не удалось скопировать файл результата: </source>
+            <translation>could not copy the output file: </translation>
+        </message>
+        <message>
+            <source>прервано</source>
+            <translation>stopped</translation>
+        </message>
+        <message>
+            <source>loudgain завершился аварийно</source>
+            <translation>loudgain crashed</translation>
+        </message>
+        <message>
+            <source>loudgain: код завершения </source>
+            <translation>loudgain: exit code </translation>
+        </message>
+        <message>
+            <source>loudgain не записал теги</source>
+            <translation>loudgain wrote no tags</translation>
+        </message>
+        <message>
+            <source>файл результата изменился за это время</source>
+            <translation>the output file changed meanwhile</translation>
+        </message>
+        <message>
+            <source>не удалось заменить файл результата: </source>
+            <translation>could not replace the output file: </translation>
+        </message>
+    </context>
+    <context>
+        <name>TGainAlbums</name>
+        <message>
+            <source>ReplayGain: записано только усиление трека, не все дорожки альбома сжаты</source>
+            <translation>ReplayGain: track gain only, not every track of the album was encoded</translation>
+        </message>
+    </context>
+    <context>
+        <name>TRunGain</name>
+        <message>
+            <source>ReplayGain не записан: %1</source>
+            <translation>ReplayGain not written: %1</translation>
+        </message>
+        <message>
+            <source>ReplayGain: %1</source>
+            <translation>ReplayGain: %1</translation>
         </message>
     </context>
 </TS>

@@ -6,9 +6,15 @@
 // names must remain (the job's source and output, as absolute paths, so that
 // none can be read as an option and lame, which runs in another folder, finds
 // the same files), and the option string shown to the user must say the same.
+// The job's own LAME options, when the checker accepts them, must come right
+// before the two files and be read by lame's own rules (long options without
+// case, short ones grouped, values attached or next) as options only: none of
+// them a file name and none one that Tessary sets or that would change the
+// files lame reads or writes.
 
 #include "cmdline.h"
 #include "fuzzinput.h"
+#include "lameoptions.h"
 #include "queue.h"
 
 #include <QDir>
@@ -49,6 +55,50 @@ bool IsPlainValue(const QString& v)
             return false;
     }
     return true;
+}
+
+// lame 3.100's options that take a value, and those an extra option must
+// never be: what lame reads as files, modes or the panel's and tags' own.
+const QSet<QString> kLongWithValue{
+    "scale", "scale-l", "scale-r", "gain", "nogapout", "out-dir", "bitwidth", "preset", "comp",
+    "noasm", "disptime", "abr", "buffer-constraint", "lowpass", "lowpass-width", "highpass",
+    "highpass-width", "resample", "tt", "ta", "tl", "ty", "tc", "tn", "tg", "ti", "tv",
+    "pad-id3v2-size"};
+const QString kShortWithValue = QStringLiteral("smqbBVXe");
+const QSet<QString> kLongNever{"decode", "nogap", "nogapout", "out-dir", "mp1input", "mp2input",
+                               "mp3input", "quiet", "silent", "tt", "ta", "tl", "ty", "tc", "tn",
+                               "tg", "ti", "tv", "add-id3v2", "id3v1-only", "id3v2-only",
+                               "preset", "resample", "abr", "cbr", "vbr-new", "vbr-old", "help",
+                               "version", "license", "genre-list"};
+const QString kShortNever = QStringLiteral("rsxmqhfbBVvcopkS?");
+
+// Reads the extra arguments as lame does; a failure names what went wrong.
+void CheckExtras(const QStringList& extras, const QString& detail)
+{
+    for (qsizetype i = 0; i < extras.size(); ++i) {
+        const QString& arg = extras[i];
+        Fuzz::Check(arg.size() >= 2 && arg[0] == u'-', "an extra option is a file name", detail);
+        if (arg.startsWith(QStringLiteral("--"))) {
+            const QString name = arg.mid(2).toLower();
+            Fuzz::Check(!kLongNever.contains(name), "a forbidden long option got through", detail);
+            if (kLongWithValue.contains(name)) {
+                Fuzz::Check(i + 1 < extras.size(), "an extra option lacks its value", detail);
+                ++i;
+            }
+            continue;
+        }
+        for (qsizetype k = 1; k < arg.size(); ++k) {
+            Fuzz::Check(!kShortNever.contains(arg[k]), "a forbidden short option got through",
+                        detail);
+            if (kShortWithValue.contains(arg[k])) {
+                if (k + 1 == arg.size()) {
+                    Fuzz::Check(i + 1 < extras.size(), "an extra option lacks its value", detail);
+                    ++i;
+                }
+                break;
+            }
+        }
+    }
 }
 
 QString Absolute(const QString& path)
@@ -107,8 +157,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     job.SetABitrate(int(b >> 16 & 0x1ff));
     job.SetMinBitrate(int(b >> 20 & 0x1ff));
     job.SetMaxBitrate(int(b >> 23 & 0x1ff));
+    const QString extraText = in.Text();
+    const bool extraTaken = job.SetExtraOptions(extraText);
+    Fuzz::Check(extraTaken == LameOptions::Problem(extraText).isEmpty(),
+                "the job and the checker disagree", extraText);
 
-    const QStringList args = JobArguments(job, mode);
+    QStringList args = JobArguments(job, mode);
+    // The extra options lie right before the files; the rest is read as before.
+    const QStringList extras = mode == 0 ? LameOptions::Arguments(job.ExtraOptions()) : QStringList();
+    Fuzz::Check(args.size() >= extras.size() + 2, "the extra options went missing",
+                args.join(u'\n'));
+    const qsizetype extraAt = args.size() - 2 - extras.size();
+    Fuzz::Check(args.mid(extraAt, extras.size()) == extras, "the extra options moved",
+                args.join(u'\n'));
+    CheckExtras(extras, args.join(u'\n'));
+    args.remove(extraAt, extras.size());
     const QString detail = args.join(QStringLiteral("\n"));
     QMap<QString, QString> texts;
     QStringList files;
@@ -159,6 +222,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     Fuzz::Check(texts == expected, "the tag texts do not come back one to one", detail);
 
+    for (const QString& e : extras)
+        show(LameOptions::Shown(e));
     show(u'"' + job.InputFile() + u'"');
     show(u'"' + job.OutputFile() + u'"');
     Fuzz::Check(JobOptions(job, mode) == shown, "option string and argument list differ",

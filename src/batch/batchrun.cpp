@@ -9,6 +9,7 @@
 #include "queue.h"
 #include "runview.h"
 #include "sourceroute.h"
+#include "replaygain.h"
 #include "tempoutput.h"
 
 #include <QFile>
@@ -37,8 +38,9 @@ bool SameFile(const QString& a, const QString& b)
 TBatchRun::TBatchRun(TQueue& queue, const ProgramSettings& settings, IRunView& view,
                      QObject* parent)
     : QObject(parent), m_queue(queue), m_settings(settings), m_view(view),
-      m_tick(new QTimer(this))
+      m_gain(queue, view), m_tick(new QTimer(this))
 {
+    connect(&m_gain, &TRunGain::StepEnded, this, [this] { Later(0ms, &TBatchRun::Fill); });
     m_tick->setInterval(500);
     connect(m_tick, &QTimer::timeout, this, &TBatchRun::Tick);
 }
@@ -74,9 +76,14 @@ void TBatchRun::Start(TExistingOutput answer)
     m_scheduler.Reset(m_queue, m_settings.EffectiveParallelJobs());
     m_progress.Reset();
     m_progress.Reserve(m_queue.Count());
+    m_gain.Reset(m_settings.ReplayGain);
+    m_gainFailures = 0;
     for (int i = 0; i < m_queue.Count(); ++i) {
-        if (!m_view.IsLineChecked(i))
-            m_progress.AddJob(m_queue.Items(i)->Id(), m_queue.Items(i)->InputFile());
+        if (!m_view.IsLineChecked(i)) {
+            const TQueueItem* job = m_queue.Items(i);
+            m_progress.AddJob(job->Id(), job->InputFile());
+            m_gain.Add(job->Id(), job->Artist(), job->Album());
+        }
     }
     // The sources' lengths are read by the ticks, a slice at a time.
     m_durationsRead = false;
@@ -94,19 +101,28 @@ void TBatchRun::Cancel()
             m_view.SetStatusText(WaitingText());
         return;
     }
-    if (m_stopRequested || m_runners.empty())
+    if (m_stopRequested || (m_runners.empty() && m_gain.Running() == 0))
         return;
     m_stopRequested = true;
     for (const auto& runner : m_runners)
         runner->Stop(m_stopGrace);
+    m_gain.Stop();
+}
+
+// A ReplayGain step takes a slot as an encoder does.
+bool TBatchRun::FreeSlot() const
+{
+    return m_scheduler.Running() + m_gain.Running() < m_scheduler.Slots();
 }
 
 // Starts jobs, in run order, while slots are free; ends the run when none
 // is running and none is left to start.
 void TBatchRun::Fill()
 {
-    while (!m_cancelRequested && m_haltText.isEmpty() && m_showingError == 0
-           && m_scheduler.HasFreeSlot()) {
+    // The ReplayGain steps that are ready come before the next jobs.
+    while (!m_cancelRequested && m_showingError == 0 && FreeSlot() && m_gain.HasReady())
+        m_gain.StartNext();
+    while (!m_cancelRequested && m_haltText.isEmpty() && m_showingError == 0 && FreeSlot()) {
         const std::optional<quint64> id = m_scheduler.TakeNext();
         if (!id)
             break;
@@ -114,12 +130,21 @@ void TBatchRun::Fill()
         if (line < 0 || m_view.IsLineChecked(line)) {
             // Removed since the start, or processed: no text, no pause.
             m_progress.Ended(*id, false);
+            m_gain.JobEnded(*id, false);
             continue;
         }
         StartJob(m_queue.Items(line), line);
+        // A job that ended at once may have made its album ready.
+        while (!m_cancelRequested && FreeSlot() && m_gain.HasReady())
+            m_gain.StartNext();
     }
-    if (m_runners.empty() && m_showingError == 0)
+    if (m_runners.empty() && m_gain.Running() == 0 && m_showingError == 0
+        && (!m_gain.HasReady() || m_cancelRequested || m_stopRequested)) {
+        // Tracks whose step will not come now (the run was cancelled or
+        // halted before their album was complete) are marked too.
+        m_gainFailures = m_gain.Finish(tr("прервано до конца альбома"));
         EndRun(EndText());
+    }
 }
 
 QString TBatchRun::SourceProblem(const QString& path)
@@ -144,6 +169,7 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
         // Like a processed line: no status text, no pause, not an error.
         m_view.SetLineSkipped(line, SkippedReason());
         m_progress.Ended(job->Id(), false);
+        m_gain.JobEnded(job->Id(), false);
         return;
     }
     m_view.SetStatusText(tr("Обрабатывается: ") + job->InputFile());
@@ -152,13 +178,16 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
         m_haltText = tr("Не удалось создать папку: ") + job->OutputDir();
         m_view.SetLineFailure(line, m_haltText);
         m_progress.Ended(job->Id(), false);
+        m_gain.JobEnded(job->Id(), false);
         return;
     }
     const QString folderKey = QFileInfo(job->OutputDir()).absoluteFilePath();
     if (!m_cleanedFolders.contains(folderKey)) {
         m_cleanedFolders.insert(folderKey);
         TTempOutput::RemoveStale(job->OutputDir());
+        TGainStep::RemoveStale(job->OutputDir());
     }
+    m_gain.JobStarted(job->Id(), job->OutputFile(), mode == EncodeMode);
 
     auto runner = std::make_unique<TJobRunner>(job->Id(), job->InputFile(), job->OutputFile(),
                                                named.replace);
@@ -241,6 +270,7 @@ void TBatchRun::OnRunnerEnded(TJobRunner* runner, const TJobRunner::Outcome& out
     m_runners.erase(it);
     m_scheduler.Ended(id);
     m_progress.Ended(id, outcome.done);
+    m_gain.JobEnded(id, outcome.done);
 
     if (!outcome.errorName.isEmpty()) {
         // Only a failure with a name gets a message box; the line shows every
@@ -337,7 +367,11 @@ QString TBatchRun::EndText() const
     // The jobs that failed before an output folder failed still count.
     const QString errors = m_failures > 0 ? tr(". Ошибок: ") + QString::number(m_failures)
                                           : QString();
-    return (m_haltText.isEmpty() ? tr("Готово") : m_haltText) + errors;
+    // Not errors: the MP3s are done, only their ReplayGain tags are missing.
+    const QString gain = m_gainFailures > 0
+        ? tr(". Без ReplayGain: ") + QString::number(m_gainFailures)
+        : QString();
+    return (m_haltText.isEmpty() ? tr("Готово") : m_haltText) + errors + gain;
 }
 
 void TBatchRun::EndRun(const QString& status)

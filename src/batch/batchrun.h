@@ -3,6 +3,7 @@
 #include "jobrunner.h"
 #include "jobscheduler.h"
 #include "programsettings.h"
+#include "rungain.h"
 #include "runprogress.h"
 
 #include <QElapsedTimer>
@@ -62,6 +63,8 @@ public:
     void SetEncoderProgram(const QString& path) { m_program = path; }
     // Tests: another decoder for non-WAV sources; empty looks up "ffmpeg".
     void SetDecoderProgram(const QString& path) { m_decoder = path; }
+    // Tests: another loudgain for the ReplayGain steps.
+    void SetGainProgram(const QString& path) { m_gain.SetProgram(path); }
     // One of the steps of the pause between jobs (two per second counted):
     // 500 ms in the program.
     void SetPauseStep(std::chrono::milliseconds step) { m_pauseStep = step; }
@@ -118,6 +121,7 @@ private:
     // Runs f in a later turn of the event loop, unless this run has ended by then.
     template <typename F> void Later(std::chrono::milliseconds delay, F f);
     QString EndText() const;
+    bool FreeSlot() const;
     void EndRun(const QString& status);
 
     TQueue& m_queue;
@@ -139,6 +143,8 @@ private:
     std::unique_ptr<TOutputNamer> m_namer;
     QSet<QString> m_cleanedFolders;  // output folders rid of stale temporaries
     TJobScheduler m_scheduler;
+    TRunGain m_gain;       // ReplayGain steps after the jobs, in the same slots
+    int m_gainFailures = 0;
     std::vector<std::unique_ptr<TJobRunner>> m_runners;
     TRunProgress m_progress;
     bool m_durationsRead = false;

@@ -1,5 +1,6 @@
 #include "cmdline.h"
 
+#include "lameoptions.h"
 #include "queueitem.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@ struct Piece
     QString text;
     bool quoted = false;
     bool path = false;
+    bool extra = false; // one of the user's own options, shown as LameOptions shows it
 };
 
 void Add(std::vector<Piece>& out, const QString& text, bool quoted = false)
@@ -124,10 +126,15 @@ void AddEncoding(std::vector<Piece>& out, const TQueueItem& job)
 std::vector<Piece> Build(const TQueueItem& job, int mode, const QString& outputPath)
 {
     std::vector<Piece> out;
-    if (mode == 0)
+    if (mode == 0) {
         AddEncoding(out, job);
-    else if (mode == 1)
+        // After Tessary's own options; accepted ones only, so none of them
+        // can name a file or undo what the panel and the tags set.
+        for (const QString& arg : LameOptions::Arguments(job.ExtraOptions()))
+            out.push_back({arg, false, false, true});
+    } else if (mode == 1) {
         Add(out, QStringLiteral("--decode"));
+    }
     AddPath(out, job.InputFile());
     AddPath(out, outputPath);
     return out;
@@ -141,7 +148,9 @@ QString JobOptions(const TQueueItem& job, int mode)
     for (const Piece& p : Build(job, mode, job.OutputFile())) {
         if (!s.isEmpty())
             s += u' ';
-        if (p.quoted)
+        if (p.extra)
+            s += LameOptions::Shown(p.text);
+        else if (p.quoted)
             s += u'"' + p.text + u'"';
         else
             s += p.text;

@@ -12,6 +12,8 @@ class TQueueItem;
 // In the argument list a relative path is made absolute from the current
 // folder; the option string shows it as the job holds it.
 
+// The job's own LAME options (ExtraOptions) follow Tessary's options when
+// encoding; decoding uses none of the job's compression settings.
 // Mode: 0 encode, 1 decode, anything else only the two paths.
 QString JobOptions(const TQueueItem& job, int mode);
 QStringList JobArguments(const TQueueItem& job, int mode);

@@ -31,6 +31,9 @@ public:
     virtual void SetProgress(int position, int count, int percent) = 0;
     // The percent shown on a running job's line; -1 takes it away.
     virtual void SetLineProgress(int line, int percent) { Q_UNUSED(line) Q_UNUSED(percent) }
+    // Marks a processed line with a warning and text as its tooltip: its
+    // job is done, but a step after it (ReplayGain) was not.
+    virtual void SetLineWarning(int line, const QString& text) { Q_UNUSED(line) Q_UNUSED(text) }
     // The estimate of the run's time left in seconds; -1 when there is none.
     virtual void SetTimeLeft(int seconds) { Q_UNUSED(seconds) }
 };

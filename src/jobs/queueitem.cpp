@@ -1,5 +1,6 @@
 #include "queueitem.h"
 
+#include "lameoptions.h"
 #include "paths.h"
 #include "queue.h"
 
@@ -82,6 +83,14 @@ void TQueueItem::SetOutputFile(const QString& v)
     m_outputDir = Paths::FolderPart(v);
 }
 
+bool TQueueItem::SetExtraOptions(const QString& v)
+{
+    if (!LameOptions::Problem(v).isEmpty())
+        return false;
+    m_extraOptions = v;
+    return true;
+}
+
 void TQueueItem::Assign(const TQueueItem* s)
 {
     if (!s || s == this)
@@ -110,5 +119,6 @@ void TQueueItem::Assign(const TQueueItem* s)
     m_nonOriginal = s->m_nonOriginal;
     m_inputFile = s->m_inputFile;
     SetOutputFile(s->m_outputFile);
+    m_extraOptions = s->m_extraOptions;
     AutoTrack = s->AutoTrack;
 }

@@ -52,6 +52,8 @@ public:
     const QString& InputFile() const { return m_inputFile; }
     const QString& OutputFile() const { return m_outputFile; }
     const QString& OutputDir() const { return m_outputDir; }
+    // The user's own LAME options, as typed; lame gets them after Tessary's.
+    const QString& ExtraOptions() const { return m_extraOptions; }
 
     void SetTitle(const QString& v) { m_title = v; }
     void SetArtist(const QString& v) { m_artist = v; }
@@ -77,6 +79,9 @@ public:
     void SetNonOriginal(bool v) { m_nonOriginal = v; }
     void SetInputFile(const QString& v);
     void SetOutputFile(const QString& v);
+    // Stored only when LameOptions accepts the text; false otherwise, and
+    // the old value stays.
+    bool SetExtraOptions(const QString& v);
 
     // Copies every field of source, AutoTrack included (not its Id); a null
     // source does nothing.
@@ -112,4 +117,5 @@ private:
     bool m_crcs = false;
     bool m_nonOriginal = false;
     QString m_inputFile, m_outputFile, m_outputDir;
+    QString m_extraOptions;
 };

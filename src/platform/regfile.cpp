@@ -184,6 +184,7 @@ public:
     bool IsWritable() const override { return m_writable && !m_closed; }
     std::optional<TRegValue> Query(const QString& name) const override;
     bool Set(const QString& name, const TRegValue& value) override;
+    bool Remove(const QString& name) override;
     bool Close() override;
 
 private:
@@ -338,6 +339,21 @@ bool TRegFileKey::Set(const QString& name, const TRegValue& value)
     if (!IsWritable())
         return false;
     Put(name, value, QString());
+    m_dirty = true;
+    return true;
+}
+
+bool TRegFileKey::Remove(const QString& name)
+{
+    if (!IsWritable())
+        return false;
+    const auto it = m_index.constFind(name.toCaseFolded());
+    if (it == m_index.cend())
+        return true;
+    m_entries.removeAt(*it);
+    m_index.clear();
+    for (qsizetype i = 0; i < m_entries.size(); ++i)
+        m_index.insert(m_entries.at(i).Name.toCaseFolded(), i);
     m_dirty = true;
     return true;
 }

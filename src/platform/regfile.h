@@ -43,6 +43,9 @@ public:
     // Value names compare without regard to case, as in a registry.
     virtual std::optional<TRegValue> Query(const QString& name) const = 0;
     virtual bool Set(const QString& name, const TRegValue& value) = 0;
+    // Removes the value; false when the key cannot be written. A value that
+    // is not there is removed already.
+    virtual bool Remove(const QString& name) = 0;
     // Stores what Set() changed. True when there was nothing to store or all
     // of it was stored; false when nothing was. Further calls do nothing.
     virtual bool Close() = 0;

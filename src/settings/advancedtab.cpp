@@ -1,5 +1,6 @@
 #include "advancedtab.h"
 
+#include "encoder.h"
 #include "programsettings.h"
 
 #include <QCheckBox>
@@ -73,6 +74,20 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     auto* fileNamesLabel = new QLabel(tr("Имена файлов:"));
     fileNamesLabel->setObjectName(QStringLiteral("FileNamesLbl"));
     fileNamesLabel->setBuddy(m_fileNames);
+    // Items in the order of the setting's values 0 to 2.
+    m_gain = new QComboBox;
+    m_gain->setObjectName(QStringLiteral("ReplayGainCBx"));
+    m_gain->addItems({tr("нет"), tr("для трека"), tr("для трека и альбома")});
+    auto* gainLabel = new QLabel(QStringLiteral("ReplayGain:"));
+    gainLabel->setObjectName(QStringLiteral("ReplayGainLbl"));
+    gainLabel->setBuddy(m_gain);
+    m_gainHint = new QLabel(GainMissingHint());
+    m_gainHint->setObjectName(QStringLiteral("ReplayGainHint"));
+    m_gainHint->setWordWrap(true);
+    auto* gainColumn = new QVBoxLayout;
+    gainColumn->setContentsMargins(0, 0, 0, 0);
+    gainColumn->addWidget(m_gain, 0, Qt::AlignLeft);
+    gainColumn->addWidget(m_gainHint);
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
@@ -80,6 +95,7 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     form->addRow(parallelLabel, parallelRow);
     form->addRow(pauseLabel, m_pause);
     form->addRow(fileNamesLabel, m_fileNames);
+    form->addRow(gainLabel, gainColumn);
 
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(8, 8, 8, 8);
@@ -89,6 +105,23 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     rows->addWidget(m_allFormats);
     rows->addWidget(m_cover);
     rows->addStretch(1);
+    SetGainAvailable(Encoder::Locate(QStringLiteral("loudgain")).errorName.isEmpty());
+}
+
+QString TAdvancedTab::GainMissingHint()
+{
+    return tr("Нужна программа loudgain (пакет loudgain).");
+}
+
+void TAdvancedTab::SetGainAvailable(bool available)
+{
+    m_gainAvailable = available;
+    m_gain->setEnabled(available);
+    m_gainHint->setVisible(!available);
+    m_gain->setToolTip(available ? tr("Теги ReplayGain 2.0 пишет loudgain, когда все MP3 "
+                                      "трека или альбома готовы")
+                                 : GainMissingHint());
+    m_gain->setCurrentIndex(available ? m_storedGain : 0);
 }
 
 void TAdvancedTab::Load(const ProgramSettings& settings)
@@ -98,6 +131,8 @@ void TAdvancedTab::Load(const ProgramSettings& settings)
     m_allFormats->setChecked(settings.AllSourceFormats);
     m_cover->setChecked(settings.EmbedCoverArt);
     m_fileNames->setCurrentIndex(settings.PortableNames ? 1 : 0);
+    m_storedGain = qBound(0, int(settings.ReplayGain), 2);
+    m_gain->setCurrentIndex(m_gainAvailable ? m_storedGain : 0);
     const bool perCore = settings.ParallelJobs == 0;
     m_perCore->setChecked(perCore);
     m_parallel->setValue(perCore ? Cores() : int(settings.ParallelJobs));
@@ -126,4 +161,6 @@ void TAdvancedTab::Store(ProgramSettings& settings) const
     settings.AllSourceFormats = m_allFormats->isChecked();
     settings.EmbedCoverArt = m_cover->isChecked();
     settings.PortableNames = m_fileNames->currentIndex() == 1;
+    // A choice that cannot be made now is not taken away either.
+    settings.ReplayGain = TReplayGain(m_gainAvailable ? qMax(0, m_gain->currentIndex()) : m_storedGain);
 }

@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QSpinBox;
 struct ProgramSettings;
 
@@ -21,6 +22,11 @@ public:
     void Load(const ProgramSettings& settings);
     void Store(ProgramSettings& settings) const;
 
+    // Without loudgain the ReplayGain choice is disabled, with a hint; the
+    // constructor looks for it, tests may say otherwise.
+    void SetGainAvailable(bool available);
+    static QString GainMissingHint();
+
 private:
     void ApplyParallelRule();
 
@@ -32,4 +38,8 @@ private:
     QCheckBox* m_allFormats = nullptr;
     QCheckBox* m_cover = nullptr;
     QComboBox* m_fileNames = nullptr;
+    QComboBox* m_gain = nullptr;
+    QLabel* m_gainHint = nullptr;
+    bool m_gainAvailable = true;
+    int m_storedGain = 0; // what Load found, kept while the choice is disabled
 };

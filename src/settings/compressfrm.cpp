@@ -1,5 +1,7 @@
 #include "compressfrm.h"
 
+#include "lameoptions.h"
+#include "presetbox.h"
 #include "programsettings.h"
 #include "queueitem.h"
 
@@ -13,6 +15,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QSlider>
@@ -154,12 +157,22 @@ TCompressFrm::TCompressFrm(QWidget* parent)
     bottom->addStretch(1);
     bottom->addWidget(m_link);
 
+    m_presetBox = new TPresetBox;
+    m_presetBox->CurrentValues = [this] {
+        TCompressValues v = m_loaded;
+        ReadBack(v);
+        return v;
+    };
+    connect(m_presetBox, &TPresetBox::Chosen, this, &TCompressFrm::ApplyPreset);
+
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(4, 4, 4, 2);
     rows->setSpacing(3);
+    rows->addWidget(m_presetBox);
     rows->addLayout(top);
     rows->addWidget(BuildMethodBox());
     rows->addLayout(middle, 1);
+    rows->addWidget(BuildExtraRow());
     rows->addLayout(bottom);
 
     SetTabOrder();
@@ -194,6 +207,84 @@ TCompressFrm::TCompressFrm(QWidget* parent)
     m_method->button(CBR)->setChecked(true);
     m_cbr->button(0)->setChecked(true);
     ApplyMethodRule();
+    WatchChanges();
+    ShowPresetMatch();
+}
+
+QWidget* TCompressFrm::BuildExtraRow()
+{
+    auto* row = new QWidget;
+    m_extra = new QLineEdit;
+    m_extra->setObjectName(QStringLiteral("ExtraOptionsEd"));
+    m_extra->setPlaceholderText(QStringLiteral("--lowpass 19 --noreplaygain"));
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(MakeLabel(tr("Дополнительные параметры LAME:"), "ExtraOptionsLbl", m_extra));
+    layout->addWidget(m_extra, 1);
+    // The field says at once why lame would not get its text.
+    const auto explain = [this] {
+        const QString problem = ExtraOptionsProblem();
+        m_extra->setToolTip(problem.isEmpty()
+                                ? tr("Параметры lame после параметров панели, например "
+                                     "--lowpass 19; кавычки и \\ как в командной строке")
+                                : problem);
+    };
+    connect(m_extra, &QLineEdit::textChanged, this, explain);
+    explain();
+    return row;
+}
+
+// Any change of a value, by the user or by Load, shows the profile the
+// panel now matches, or "(свой)".
+void TCompressFrm::WatchChanges()
+{
+    const auto update = [this] { ShowPresetMatch(); };
+    connect(m_freq, &QComboBox::currentIndexChanged, this, update);
+    connect(m_mode, &QComboBox::currentIndexChanged, this, update);
+    connect(m_quality, &QSlider::valueChanged, this, update);
+    connect(m_filters, &QCheckBox::toggled, this, update);
+    connect(m_cbr, &QButtonGroup::idToggled, this, update);
+    connect(m_method, &QButtonGroup::idToggled, this, update);
+    connect(m_minVbr, &QComboBox::currentIndexChanged, this, update);
+    connect(m_maxVbr, &QComboBox::currentIndexChanged, this, update);
+    connect(m_vbrQuality, &QSlider::valueChanged, this, update);
+    connect(m_newVbr, &QCheckBox::toggled, this, update);
+    connect(m_extra, &QLineEdit::textChanged, this, update);
+}
+
+void TCompressFrm::ShowPresetMatch()
+{
+    if (m_loading)
+        return;
+    m_presetBox->ShowMatch(m_presetBox->CurrentValues());
+}
+
+void TCompressFrm::ApplyPreset(const TCompressPreset& preset)
+{
+    Load(TCompressPresets::Applied(m_presetBox->CurrentValues(), preset));
+}
+
+void TCompressFrm::SetPresets(const TCompressPresets& presets)
+{
+    m_presetBox->SetPresets(presets);
+    ShowPresetMatch();
+}
+
+const TCompressPresets& TCompressFrm::Presets() const
+{
+    return m_presetBox->Presets();
+}
+
+QString TCompressFrm::ExtraOptionsProblem() const
+{
+    return LameOptions::Problem(m_extra->text());
+}
+
+void TCompressFrm::FocusExtraOptions()
+{
+    m_extra->setFocus(Qt::OtherFocusReason);
+    m_extra->selectAll();
 }
 
 QWidget* TCompressFrm::BuildGeneralBox()
@@ -337,19 +428,23 @@ QSize TCompressFrm::minimumSizeHint() const
 void TCompressFrm::SetTabOrder()
 {
     QList<QWidget*> order = {m_freq, m_mode};
+    order = m_presetBox->FocusOrder() + order;
     for (QAbstractButton* b : m_method->buttons())
         order << b;
     order << m_quality << m_filters;
     for (QAbstractButton* b : m_cbr->buttons())
         order << b;
+    // The profile row comes first and the extra options last, so that the
+    // panel's own controls keep their order between them.
     order << m_newVbr << m_vbrQuality << m_minVbr << m_maxVbr << m_copyrighted << m_nonOriginal
-          << m_protected;
+          << m_protected << m_extra;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
 
 void TCompressFrm::Load(const TCompressValues& v)
 {
+    m_loading = true;
     m_freq->setCurrentIndex(ListIndex(v.Frequency, m_freq));
     m_mode->setCurrentIndex(ListIndex(v.Mode, m_mode));
     m_quality->setValue(v.Quality); // the slider limits it to 9
@@ -372,6 +467,10 @@ void TCompressFrm::Load(const TCompressValues& v)
     m_copyrighted->setChecked(v.Copyrighted);
     m_nonOriginal->setChecked(v.NonOriginal);
     m_protected->setChecked(v.CRCs);
+    m_extra->setText(v.ExtraOptions);
+    m_loaded = v;
+    m_loading = false;
+    ShowPresetMatch();
 }
 
 void TCompressFrm::ReadBack(TCompressValues& v) const
@@ -397,6 +496,7 @@ void TCompressFrm::ReadBack(TCompressValues& v) const
     v.Copyrighted = m_copyrighted->isChecked();
     v.NonOriginal = m_nonOriginal->isChecked();
     v.CRCs = m_protected->isChecked();
+    v.ExtraOptions = m_extra->text();
 }
 
 void TCompressFrm::ApplyMethodRule()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compressvalues.h"
+#include "compresspresets.h"
 
 #include <QUrl>
 #include <QWidget>
@@ -12,7 +13,10 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QSlider;
+class TCompressPresets;
+class TPresetBox;
 
 // Panel with every control for the compression settings of a job. It keeps
 // no values itself: a dialog loads it before showing it and reads it back on
@@ -44,6 +48,16 @@ public:
     // otherwise; the hidden box keeps its values.
     void ApplyMethodRule();
 
+    // The profiles of "Профиль:"; the panel edits its own copy.
+    void SetPresets(const TCompressPresets& presets);
+    const TCompressPresets& Presets() const;
+    TPresetBox* PresetBox() const { return m_presetBox; }
+    // Why the text of "Дополнительные параметры LAME:" is refused; empty
+    // when it is accepted. A dialog asks before it reads the panel back.
+    QString ExtraOptionsProblem() const;
+    // Moves the focus to that field and selects its text.
+    void FocusExtraOptions();
+
     // Opens the encoder project's web address; replaceable in tests.
     std::function<void(const QUrl&)> OpenLink;
 
@@ -58,6 +72,10 @@ private:
     QWidget* BuildCbrBox();
     QWidget* BuildVbrBox();
     void SetTabOrder();
+    QWidget* BuildExtraRow();
+    void WatchChanges();
+    void ShowPresetMatch();
+    void ApplyPreset(const TCompressPreset& preset);
 
     QComboBox* m_freq = nullptr;
     QComboBox* m_mode = nullptr;
@@ -77,4 +95,10 @@ private:
     QSlider* m_vbrQuality = nullptr;
     QCheckBox* m_newVbr = nullptr;
     QLabel* m_link = nullptr;
+    TPresetBox* m_presetBox = nullptr;
+    QLineEdit* m_extra = nullptr;
+    // The values last loaded: what a list without selection reads back as
+    // when the profile match is worked out.
+    TCompressValues m_loaded;
+    bool m_loading = false;
 };

@@ -19,6 +19,7 @@ TCompressValues TCompressValues::From(const ProgramSettings& s)
     v.Copyrighted = s.Copyrighted;
     v.NonOriginal = s.NonOriginal;
     v.CRCs = s.CRCs;
+    v.ExtraOptions = s.ExtraOptions;
     return v;
 }
 
@@ -38,6 +39,7 @@ TCompressValues TCompressValues::From(const TQueueItem& job)
     v.Copyrighted = job.Copyrighted();
     v.NonOriginal = job.NonOriginal();
     v.CRCs = job.CRCs();
+    v.ExtraOptions = job.ExtraOptions();
     return v;
 }
 
@@ -56,6 +58,7 @@ void TCompressValues::StoreTo(ProgramSettings& s) const
     s.Copyrighted = Copyrighted;
     s.NonOriginal = NonOriginal;
     s.CRCs = CRCs;
+    s.ExtraOptions = ExtraOptions;
 }
 
 void TCompressValues::StoreTo(TQueueItem& job) const
@@ -73,4 +76,5 @@ void TCompressValues::StoreTo(TQueueItem& job) const
     job.SetCopyrighted(Copyrighted);
     job.SetNonOriginal(NonOriginal);
     job.SetCRCs(CRCs);
+    job.SetExtraOptions(ExtraOptions);
 }

@@ -2,6 +2,8 @@
 
 #include "jobtypes.h"
 
+#include <QString>
+
 class TQueueItem;
 struct ProgramSettings;
 
@@ -23,6 +25,8 @@ struct TCompressValues
     bool Copyrighted = false;
     bool NonOriginal = false;
     bool CRCs = false;
+    // The user's own LAME options (text as typed, accepted by LameOptions).
+    QString ExtraOptions{};
 
     static TCompressValues From(const ProgramSettings& s);
     static TCompressValues From(const TQueueItem& job);

@@ -6,3 +6,4 @@ add_library(tessary_settings_gui STATIC
 target_include_directories(tessary_settings_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tessary_settings_gui PUBLIC tessary_settings tessary_jobs Qt6::Widgets)
 target_sources(tessary_settings_gui PRIVATE advancedtab.cpp)
+target_sources(tessary_settings_gui PRIVATE presetbox.cpp)

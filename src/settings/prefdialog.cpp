@@ -76,7 +76,8 @@ TPrefF::TPrefF(ProgramSettings& settings, TQueue& queue, QWidget* parent)
     auto* compressLayout = new QVBoxLayout(compressPage);
     compressLayout->setContentsMargins(2, 4, 2, 2);
     compressLayout->addWidget(m_compress, 0, Qt::AlignHCenter | Qt::AlignTop);
-    pages->addTab(compressPage, tr("Параметры сжатия"));
+    m_compressPage = pages->addTab(compressPage, tr("Параметры сжатия"));
+    m_pages = pages;
     m_advanced = new TAdvancedTab;
     pages->addTab(m_advanced, tr("Дополнительно"));
     pages->setCurrentIndex(0);
@@ -211,6 +212,7 @@ void TPrefF::Load()
     ApplySubFolderRule(); // also when the state did not change
     m_delFromQueue->setChecked(m_settings.DeleteFromQueue);
     m_delSource->setChecked(m_settings.DeleteAfterProcess);
+    m_compress->SetPresets(TCompressPresets(m_settings.UserPresets));
     m_compress->Load(TCompressValues::From(m_settings));
     m_advanced->Load(m_settings);
 }
@@ -232,6 +234,14 @@ void TPrefF::accept()
             ShowWarning(this, RelativeTargetText(target));
         m_target->setFocus();
         m_target->selectAll();
+        return;
+    }
+    // lame would refuse the whole run; the field says why.
+    if (const QString problem = m_compress->ExtraOptionsProblem(); !problem.isEmpty()) {
+        if (ShowWarning)
+            ShowWarning(this, problem);
+        m_pages->setCurrentIndex(m_compressPage);
+        m_compress->FocusExtraOptions();
         return;
     }
     m_target->setText(target);
@@ -271,7 +281,9 @@ void TPrefF::Store()
         job->SetCopyrighted(s.Copyrighted);
         job->SetNonOriginal(s.NonOriginal);
         job->SetCRCs(s.CRCs);
+        job->SetExtraOptions(s.ExtraOptions);
     }
+    s.UserPresets = m_compress->Presets().User();
     m_advanced->Store(s);
 }
 

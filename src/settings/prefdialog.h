@@ -7,6 +7,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QTabWidget;
 class TAdvancedTab;
 class TCompressFrm;
 class TQueue;
@@ -64,4 +65,6 @@ private:
     QCheckBox* m_delFromQueue = nullptr;
     TCompressFrm* m_compress = nullptr;
     TAdvancedTab* m_advanced = nullptr;
+    QTabWidget* m_pages = nullptr;
+    int m_compressPage = 1;
 };

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "compresspresets.h"
 #include "jobtypes.h"
 
+#include <QList>
 #include <QString>
 
 // What a run does when a job's final output name is taken by a file that
 // was there before the run.
 enum class TExistingOutput : quint8 { Ask = 0, Overwrite = 1, Skip = 2, KeepBoth = 3 };
+
+// Whether a run writes ReplayGain tags into the MP3s it made ("ReplayGain:").
+enum class TReplayGain : quint8 { Off = 0, Track = 1, Album = 2 };
 
 // Program-wide options and the default compression settings for new jobs.
 // A plain record owned by the main window; no field is range-checked, since
@@ -54,6 +59,12 @@ struct ProgramSettings
     // "File names": 0 as the target's file system takes them, 1 names any
     // medium takes (FAT's rules wherever the output goes).
     bool PortableNames = false;
+    // The user's own LAME options for new jobs (accepted by LameOptions).
+    QString ExtraOptions{};
+    // The user's own profiles of the compression panel.
+    QList<TCompressPreset> UserPresets{};
+    // ReplayGain tags by loudgain after the run's MP3s are done.
+    TReplayGain ReplayGain = TReplayGain::Off;
 
     // The user's music folder, else the home folder, ending in "/".
     static QString DefaultTargetDirectory();

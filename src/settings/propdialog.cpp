@@ -1,12 +1,18 @@
 #include "propdialog.h"
 
 #include "compressfrm.h"
+#include "programsettings.h"
 #include "queue.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 
-TPropF::TPropF(TQueue& queue, quint64 jobId, QWidget* parent)
-    : QDialog(parent), m_queue(queue), m_jobId(jobId)
+TPropF::TPropF(TQueue& queue, quint64 jobId, QWidget* parent, ProgramSettings* settings)
+    : QDialog(parent),
+      ShowWarning([](QWidget* owner, const QString& text) {
+          QMessageBox::warning(owner, QStringLiteral("Tessary"), text);
+      }),
+      m_queue(queue), m_settings(settings), m_jobId(jobId)
 {
     setObjectName(QStringLiteral("PropF"));
     setWindowTitle(tr("Свойства сжатия"));
@@ -34,21 +40,31 @@ TPropF::TPropF(TQueue& queue, quint64 jobId, QWidget* parent)
     // Client area of a 402 x 346 window with an ordinary sizeable frame.
     resize(panel.width() + 1, top + button.height() + 8);
 
+    if (m_settings)
+        m_compress->SetPresets(TCompressPresets(m_settings->UserPresets));
     if (const TQueueItem* job = m_queue.Find(m_jobId))
         m_compress->Load(TCompressValues::From(*job));
 }
 
-bool TPropF::Run(TQueue& queue, int currentLine, QWidget* parent)
+bool TPropF::Run(TQueue& queue, int currentLine, QWidget* parent, ProgramSettings* settings)
 {
     TQueueItem* job = queue.Items(currentLine);
     if (!job)
         return false;
-    TPropF dialog(queue, job->Id(), parent);
+    TPropF dialog(queue, job->Id(), parent, settings);
     return dialog.exec() == QDialog::Accepted;
 }
 
 void TPropF::accept()
 {
+    if (const QString problem = m_compress->ExtraOptionsProblem(); !problem.isEmpty()) {
+        if (ShowWarning)
+            ShowWarning(this, problem);
+        m_compress->FocusExtraOptions();
+        return;
+    }
+    if (m_settings)
+        m_settings->UserPresets = m_compress->Presets().User();
     // Reading back over the job's own values keeps a bitrate that the panel
     // could not show, so the job is updated as a whole.
     // A job that left the queue while the dialog was open gets nothing.

@@ -1,5 +1,6 @@
 #include "settingsstore.h"
 
+#include "lameoptions.h"
 #include "paths.h"
 #include "regfile.h"
 
@@ -63,6 +64,32 @@ bool ReadString(const TRegKey& key, const QString& name, QString& field)
     return true;
 }
 
+QString PresetValueName(int n)
+{
+    return QStringLiteral("Preset %1").arg(n);
+}
+
+// "Preset 1", "Preset 2", ... up to the first one missing. One that does not
+// read as a profile (or repeats a name) is left out alone.
+QList<TCompressPreset> ReadPresets(const TRegKey& key)
+{
+    QList<TCompressPreset> presets;
+    TCompressPresets names;
+    for (int n = 1; n <= TCompressPresets::MaxUserPresets; ++n) {
+        const auto v = key.Query(PresetValueName(n));
+        if (!v)
+            break;
+        if (v->Type != TRegType::String)
+            continue;
+        const auto preset = TCompressPresets::Decode(v->Text());
+        if (preset && names.IndexOf(preset->Name) < 0) {
+            names.Save(preset->Name, preset->Values);
+            presets << *preset;
+        }
+    }
+    return presets;
+}
+
 } // namespace
 
 void LoadSettings(ProgramSettings& settings,
@@ -114,6 +141,13 @@ void LoadSettings(ProgramSettings& settings,
         s.EmbedCoverArt = *cover != 0;
     if (const auto names = ReadDword(k, QStringLiteral("File names")); names && *names <= 1)
         s.PortableNames = *names == 1;
+    if (QString extra; ReadString(k, QStringLiteral("Extra LAME options"), extra)
+                       && LameOptions::Problem(extra).isEmpty())
+        s.ExtraOptions = extra;
+    if (const auto gain = ReadDword(k, QStringLiteral("ReplayGain"));
+        gain && *gain <= quint32(TReplayGain::Album))
+        s.ReplayGain = TReplayGain(*gain);
+    s.UserPresets = ReadPresets(k);
     key->Close();
 
     if (!ok) {
@@ -166,6 +200,8 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
         {QStringLiteral("Source formats"), flag(settings.AllSourceFormats)},
         {QStringLiteral("Embed cover art"), flag(settings.EmbedCoverArt)},
         {QStringLiteral("File names"), flag(settings.PortableNames)},
+        {QStringLiteral("Extra LAME options"), TRegValue::String(settings.ExtraOptions)},
+        {QStringLiteral("ReplayGain"), dword(quint32(settings.ReplayGain))},
     };
 
     const auto fail = [&onError](const QString& name) {
@@ -181,6 +217,20 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
             return fail(name);
         }
     }
+    // The profiles as "Preset 1" ... "Preset n"; those of a longer list
+    // saved before go.
+    int n = 0;
+    for (const TCompressPreset& preset : settings.UserPresets) {
+        if (n == TCompressPresets::MaxUserPresets)
+            break;
+        const QString name = PresetValueName(++n);
+        if (!key->Set(name, TRegValue::String(TCompressPresets::Encode(preset)))) {
+            key->Close();
+            return fail(name);
+        }
+    }
+    while (key->Query(PresetValueName(++n)))
+        key->Remove(PresetValueName(n));
     // The store is one file, replaced whole when the key is closed, so the
     // values cannot fail one by one: a failed close stores none of them.
     // "ABitrate", the first value that did not reach the store, is named,

@@ -277,7 +277,7 @@ void TMainF::N10Click()
 
 void TMainF::N12Click()
 {
-    TPropF::Run(m_queue, m_queueList->CurrentLine(), this);
+    TPropF::Run(m_queue, m_queueList->CurrentLine(), this, &m_settings);
     m_preview->MarkDirty();
 }
 

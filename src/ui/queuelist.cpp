@@ -226,6 +226,15 @@ void TQueueList::SetLineSkipped(int line, const QString& reason)
     }
 }
 
+void TQueueList::SetLineWarning(int line, const QString& text)
+{
+    if (QListWidgetItem* it = item(line)) {
+        ProgramChange guard(m_programChange);
+        it->setIcon(Icons::Existing());
+        it->setToolTip(text);
+    }
+}
+
 void TQueueList::SetLineProgress(int line, int percent)
 {
     const TQueueItem* job = m_queue.Items(line);

@@ -59,6 +59,9 @@ public:
     void SetLineFailure(int line, const QString& reason);
     // The mark of a job the run skipped, with reason as its tooltip.
     void SetLineSkipped(int line, const QString& reason);
+    // A warning mark on a processed line (its job is done, a step after it
+    // is not), text as its tooltip.
+    void SetLineWarning(int line, const QString& text);
     // The percentage of a running job, drawn on its line; -1 removes it.
     // Kept beside the items, so that a new figure repaints one line and
     // changes nothing the plan of outputs depends on.

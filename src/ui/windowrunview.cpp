@@ -105,6 +105,11 @@ void TWindowRunView::SetLineProgress(int line, int percent)
     m_queueList.SetLineProgress(line, percent);
 }
 
+void TWindowRunView::SetLineWarning(int line, const QString& text)
+{
+    m_queueList.SetLineWarning(line, text);
+}
+
 void TWindowRunView::SetTimeLeft(int seconds)
 {
     if (seconds < 0) {

@@ -29,6 +29,7 @@ public:
     int CurrentMode() const override;
     void SetProgress(int position, int count, int percent) override;
     void SetLineProgress(int line, int percent) override;
+    void SetLineWarning(int line, const QString& text) override;
     void SetTimeLeft(int seconds) override;
 
     // How far a long add has come; once done == total the text from before

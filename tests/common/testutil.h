@@ -29,9 +29,9 @@ inline QByteArray ReadFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A 16-bit PCM WAV file holding a sine tone.
+// A 16-bit PCM WAV file holding a sine tone of the given peak.
 inline bool WriteWav(const QString& path, double seconds = 0.5, int rate = 44100,
-                     int channels = 2)
+                     int channels = 2, int amplitude = 8000)
 {
     const int frames = int(seconds * rate);
     const quint32 dataBytes = quint32(frames * channels * 2);
@@ -51,7 +51,7 @@ inline bool WriteWav(const QString& path, double seconds = 0.5, int rate = 44100
     d.append("data");
     u32(dataBytes);
     for (int i = 0; i < frames; ++i) {
-        const auto s = qint16(8000 * std::sin(2 * M_PI * 440.0 * i / rate));
+        const auto s = qint16(amplitude * std::sin(2 * M_PI * 440.0 * i / rate));
         for (int c = 0; c < channels; ++c)
             u16(quint16(s));
     }

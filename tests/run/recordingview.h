@@ -68,6 +68,10 @@ public:
             onLineProgress(line, percent);
     }
     void SetTimeLeft(int seconds) override { timeLeft << seconds; }
+    void SetLineWarning(int line, const QString& text) override
+    {
+        warnings.insert(m_queue.Items(line), text);
+    }
 
     // Deletes a line and forgets its marks, as the window does.
     void Delete(int line)
@@ -96,6 +100,7 @@ public:
     QSet<const TQueueItem*> checked;
     QMap<const TQueueItem*, QString> failures;
     QMap<const TQueueItem*, QString> skipped;
+    QMap<const TQueueItem*, QString> warnings;
     std::function<void(const QString&)> onStatus;
     std::function<void(int, int)> onProgress;
     std::function<void(int, int)> onLineProgress; // line, percent

@@ -63,6 +63,8 @@ ProgramSettings Stored()
     s.AllSourceFormats = true;
     s.EmbedCoverArt = true;
     s.PortableNames = true;
+    s.ExtraOptions = QStringLiteral("--lowpass 19 --noasm \"a b\"");
+    s.ReplayGain = TReplayGain::Album;
     return s;
 }
 
@@ -100,6 +102,8 @@ Lines StoredLines()
         {"Source formats", "dword:00000001"},
         {"Embed cover art", "dword:00000001"},
         {"File names", "dword:00000001"},
+        {"Extra LAME options", "\"--lowpass 19 --noasm \\\"a b\\\"\""},
+        {"ReplayGain", "dword:00000002"},
     };
 }
 
@@ -137,7 +141,7 @@ Lines EarlierLines()
     Lines lines = StoredLines();
     for (const char* name : {"Show output names", "Existing output", "Parallel jobs",
                              "Pause between jobs", "Source formats", "Embed cover art",
-                             "File names"})
+                             "File names", "Extra LAME options", "ReplayGain"})
         lines = Without(lines, name);
     return lines;
 }
@@ -148,7 +152,8 @@ Lines OutputColumnLines()
 {
     Lines lines = StoredLines();
     for (const char* name : {"Parallel jobs", "Pause between jobs", "Source formats",
-                             "Embed cover art", "File names"})
+                             "Embed cover art", "File names", "Extra LAME options",
+                             "ReplayGain"})
         lines = Without(lines, name);
     return lines;
 }
@@ -298,6 +303,8 @@ void TstSettings::load_data()
         s.AllSourceFormats = false;
         s.EmbedCoverArt = false;
         s.PortableNames = false;
+        s.ExtraOptions.clear();
+        s.ReplayGain = TReplayGain::Off;
     });
     loads("format with the output column, without parallel jobs and pause",
           Compose(OutputColumnLines()), Changed([](ProgramSettings& s) {
@@ -306,6 +313,8 @@ void TstSettings::load_data()
               s.AllSourceFormats = false;
               s.EmbedCoverArt = false;
               s.PortableNames = false;
+              s.ExtraOptions.clear();
+              s.ReplayGain = TReplayGain::Off;
           }));
     loads("earlier format without the optional values", Compose(EarlierLines()), earlier);
     loads("source formats out of range", Compose(With(stored, "Source formats", "dword:00000002")),
@@ -325,6 +334,8 @@ void TstSettings::load_data()
               s.AllSourceFormats = false;
               s.EmbedCoverArt = false;
               s.PortableNames = false;
+              s.ExtraOptions.clear();
+              s.ReplayGain = TReplayGain::Off;
           }));
     loads("show output names as text", Compose(With(stored, "Show output names", "\"0\"")),
           Changed([](ProgramSettings& s) { s.ShowOutputNames = true; }));
