@@ -51,6 +51,9 @@ struct ProgramSettings
     bool AllSourceFormats = false;
     // "Embed cover art": jobs with an ID3v2 tag get the source's picture.
     bool EmbedCoverArt = false;
+    // "Notify at end": a desktop notification when a run ends while the
+    // window is not the active one.
+    bool NotifyAtEnd = true;
 
     // The user's music folder, else the home folder, ending in "/".
     static QString DefaultTargetDirectory();

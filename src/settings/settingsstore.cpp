@@ -112,6 +112,8 @@ void LoadSettings(ProgramSettings& settings,
         s.AllSourceFormats = *formats == 1;
     if (const auto cover = ReadDword(k, QStringLiteral("Embed cover art")))
         s.EmbedCoverArt = *cover != 0;
+    if (const auto notify = ReadDword(k, QStringLiteral("Notify at end")))
+        s.NotifyAtEnd = *notify != 0;
     key->Close();
 
     if (!ok) {
@@ -163,6 +165,7 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
         {QStringLiteral("Pause between jobs"), dword(settings.PauseBetweenJobs)},
         {QStringLiteral("Source formats"), flag(settings.AllSourceFormats)},
         {QStringLiteral("Embed cover art"), flag(settings.EmbedCoverArt)},
+        {QStringLiteral("Notify at end"), flag(settings.NotifyAtEnd)},
     };
 
     const auto fail = [&onError](const QString& name) {

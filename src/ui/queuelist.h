@@ -59,6 +59,10 @@ public:
     void SetLineFailure(int line, const QString& reason);
     // The mark of a job the run skipped, with reason as its tooltip.
     void SetLineSkipped(int line, const QString& reason);
+    // The mark of a job the user stopped, with reason as its tooltip.
+    void SetLineStopped(int line, const QString& reason);
+    // What a failed line's tooltip adds below its reason: where the details are.
+    static QString LogHint() { return tr("Подробности — в журнале: «Очередь → Журнал»"); }
     // The percentage of a running job, drawn on its line; -1 removes it.
     // Kept beside the items, so that a new figure repaints one line and
     // changes nothing the plan of outputs depends on.

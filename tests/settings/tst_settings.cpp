@@ -62,6 +62,7 @@ ProgramSettings Stored()
     s.PauseBetweenJobs = 1;
     s.AllSourceFormats = true;
     s.EmbedCoverArt = true;
+    s.NotifyAtEnd = false;
     return s;
 }
 
@@ -98,6 +99,7 @@ Lines StoredLines()
         {"Pause between jobs", "dword:00000001"},
         {"Source formats", "dword:00000001"},
         {"Embed cover art", "dword:00000001"},
+        {"Notify at end", "dword:00000000"},
     };
 }
 
@@ -134,7 +136,8 @@ Lines EarlierLines()
 {
     Lines lines = StoredLines();
     for (const char* name : {"Show output names", "Existing output", "Parallel jobs",
-                             "Pause between jobs", "Source formats", "Embed cover art"})
+                             "Pause between jobs", "Source formats", "Embed cover art",
+                             "Notify at end"})
         lines = Without(lines, name);
     return lines;
 }
@@ -145,7 +148,7 @@ Lines OutputColumnLines()
 {
     Lines lines = StoredLines();
     for (const char* name : {"Parallel jobs", "Pause between jobs", "Source formats",
-                             "Embed cover art"})
+                             "Embed cover art", "Notify at end"})
         lines = Without(lines, name);
     return lines;
 }
@@ -294,6 +297,7 @@ void TstSettings::load_data()
         s.PauseBetweenJobs = 3;
         s.AllSourceFormats = false;
         s.EmbedCoverArt = false;
+        s.NotifyAtEnd = true;
     });
     loads("format with the output column, without parallel jobs and pause",
           Compose(OutputColumnLines()), Changed([](ProgramSettings& s) {
@@ -307,6 +311,8 @@ void TstSettings::load_data()
           Changed([](ProgramSettings& s) { s.AllSourceFormats = false; }));
     loads("cover art as text", Compose(With(stored, "Embed cover art", "\"1\"")),
           Changed([](ProgramSettings& s) { s.EmbedCoverArt = false; }));
+    loads("notice at the end missing", Compose(Without(stored, "Notify at end")),
+          Changed([](ProgramSettings& s) { s.NotifyAtEnd = true; }));
     loads("optional values in front, other case",
           Compose(Lines{{"show OUTPUT names", "dword:00000000"}, {"Existing Output", "dword:00000002"},
                         {"PARALLEL jobs", "dword:00000000"}, {"pause between JOBS", "dword:00000001"}}
