@@ -12,7 +12,8 @@ struct Pattern
     Kind kind;
 };
 
-// Checked in this order on each line: a more telling cause comes first.
+// In this order: a more telling cause comes first. lame's "Can't init
+// infile" is not here: it follows any kind of source lame does not take.
 const Pattern kPatterns[] = {
     {"No space left on device", Kind::NoSpace},
     {"Disk quota exceeded", Kind::NoSpace},
@@ -22,7 +23,6 @@ const Pattern kPatterns[] = {
     {"Operation not permitted", Kind::Permission},
     {"Can't init outfile", Kind::OutputNotCreated},
     {"Input/output error", Kind::ReadError},
-    {"Can't init infile", Kind::ReadError},
     {"Could not find", Kind::ReadError},
     {"Error reading", Kind::ReadError},
     {"read error", Kind::ReadError},
@@ -32,9 +32,9 @@ const Pattern kPatterns[] = {
 
 Kind Classify(const QStringList& lines)
 {
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        for (const Pattern& p : kPatterns) {
-            if (line->contains(QLatin1String(p.text), Qt::CaseInsensitive))
+    for (const Pattern& p : kPatterns) {
+        for (const QString& line : lines) {
+            if (line.contains(QLatin1String(p.text), Qt::CaseInsensitive))
                 return p.kind;
         }
     }

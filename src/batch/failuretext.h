@@ -12,7 +12,7 @@ namespace FailureText {
 
 enum class Kind { Unknown, NoSpace, ReadOnly, Permission, OutputNotCreated, ReadError };
 
-// What the last lines of a failed process say, looking from the last line up.
+// What the last lines of a failed process say.
 Kind Classify(const QStringList& lines);
 // The plain reason for a kind; empty for Unknown.
 QString Reason(Kind kind);

@@ -68,6 +68,7 @@ public:
             onLineProgress(line, percent);
     }
     void SetTimeLeft(int seconds) override { timeLeft << seconds; }
+    void ShowNotice(const QString& text) override { notices << text; }
 
     // Deletes a line and forgets its marks, as the window does.
     void Delete(int line)
@@ -90,6 +91,7 @@ public:
     int mode = 0;
     QStringList statuses;
     QStringList errors;
+    QStringList notices;
     QStringList progress; // "position/count:percent"
     QStringList lineProgress; // "source:percent"
     QList<int> timeLeft;
