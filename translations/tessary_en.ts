@@ -172,7 +172,7 @@ Kazan, Russia, 2026</translation>
         </message>
         <message>
             <source>Остановлено. Прервано: </source>
-            <translation>Stopped. Cancelled: </translation>
+            <translation>Stopped. Jobs stopped: </translation>
         </message>
         <message>
             <source>Пропущено</source>
