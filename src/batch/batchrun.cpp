@@ -164,6 +164,8 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
     if (const QString shortage = SpaceShortage(*job, mode); !shortage.isEmpty()) {
         m_haltText = shortage;
         m_progress.Ended(job->Id(), false);
+        // Not a failure: the job waits for the next start.
+        m_view.SetLineSkipped(line, shortage);
         m_view.SetStatusText(shortage);
         m_view.ShowNotice(shortage);
         return;

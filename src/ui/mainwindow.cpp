@@ -333,6 +333,11 @@ void TMainF::N14Click()
     m_help->ShowContents();
 }
 
+TLogWindow* TMainF::LogWindow() const
+{
+    return m_logWindow;
+}
+
 void TMainF::LogClick()
 {
     if (!m_logWindow)

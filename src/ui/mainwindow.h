@@ -49,7 +49,7 @@ public:
     TQueueAdder* QueueAdder() const { return m_adder; }
     TRunDesktop* Desktop() const { return m_desktop; }
     // The "Журнал" window, opened by "О&чередь → &Журнал..." (null until then).
-    TLogWindow* LogWindow() const { return m_logWindow; }
+    TLogWindow* LogWindow() const;
     int CurrentMode() const;
 
     // Turns a file path into a new job and queue line; an exact path that is

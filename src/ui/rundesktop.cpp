@@ -17,12 +17,13 @@ TRunDesktop::TRunDesktop(TBatchRun& run, QWidget& window, const ProgramSettings&
     connect(&m_run, &TBatchRun::Finished, this, &TRunDesktop::OnFinished);
 }
 
+// Only when the window closes during a run (the run may be gone by now).
 TRunDesktop::~TRunDesktop()
 {
-    if (m_inhibitor)
-        m_inhibitor->Release();
-    if (m_launcher)
-        m_launcher->Clear();
+    if (!m_active)
+        return;
+    m_inhibitor->Release();
+    m_launcher->Clear();
 }
 
 QString TRunDesktop::InhibitReason(int jobs)
@@ -43,19 +44,21 @@ void TRunDesktop::Connect()
 void TRunDesktop::OnStarted(int jobs)
 {
     Connect();
+    m_active = true;
     m_inhibitor->Take(InhibitReason(jobs));
     m_launcher->Show(0, jobs);
 }
 
 void TRunDesktop::OnProgress(int percent, int left)
 {
-    if (m_launcher && m_run.IsRunning())
+    if (m_active)
         m_launcher->Show(percent, left);
 }
 
 void TRunDesktop::OnFinished()
 {
     Connect();
+    m_active = false;
     m_inhibitor->Release();
     m_launcher->Clear();
     if (m_settings.NotifyAtEnd && !m_window.isActiveWindow())

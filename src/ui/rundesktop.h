@@ -40,4 +40,5 @@ private:
     TSleepInhibitor* m_inhibitor = nullptr;
     TEndNotifier* m_notifier = nullptr;
     TLauncherEntry* m_launcher = nullptr;
+    bool m_active = false; // between the run's start and its end
 };

@@ -108,6 +108,7 @@ void TstDesktop::init()
     m_settings.FileNameFormat = QStringLiteral("%0");
     m_settings.DeleteFromQueue = false;
     m_settings.PauseBetweenJobs = 0;
+    QVERIFY(Flush()); // nothing of an earlier test comes in late
     m_listener->updates.clear();
     m_notifications->notices.clear();
 }

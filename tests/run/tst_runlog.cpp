@@ -200,7 +200,9 @@ void TstRunLog::fullTarget()
     QVERIFY(Run());
     QCOMPARE(m_view->Lines(), QStringLiteral("x--"));
     QVERIFY2(m_view->failures.isEmpty(), qPrintable(m_view->failures.values().join(u'\n')));
-    QVERIFY(m_view->skipped.isEmpty());
+    // Only the job that did not fit is marked, as not run, with the reason.
+    QCOMPARE(m_view->skipped.keys(), QList<const TQueueItem*>{jobs[1]});
+    QCOMPARE(m_view->skipped.value(jobs[1]), m_view->notices.value(0));
     QVERIFY(m_view->errors.isEmpty());
     QCOMPARE(m_view->notices.size(), 1);
     QVERIFY2(m_view->notices[0].startsWith(QStringLiteral("Недостаточно места в ") + target),
@@ -211,6 +213,7 @@ void TstRunLog::fullTarget()
     QVERIFY(QFile::remove(target + QStringLiteral("filler")));
     QVERIFY(Run());
     QCOMPARE(m_view->Lines(), QStringLiteral("xxx"));
+    QVERIFY(m_view->skipped.isEmpty());
     QCOMPARE(m_view->statuses.last(), QStringLiteral("Готово"));
 }
 

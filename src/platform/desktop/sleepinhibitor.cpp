@@ -6,6 +6,8 @@
 #include <QDBusPendingReply>
 #include <QVariantMap>
 
+#include <utility>
+
 namespace {
 
 const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
