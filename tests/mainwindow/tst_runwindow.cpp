@@ -215,7 +215,10 @@ void TstRunWindow::oneAtATimeProgress()
     cancel->click();
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->BatchRun()->IsRunning(), 10000);
     QCOMPARE(list->LineProgress(1), -1);
-    QVERIFY(!bar->isVisible());
+    // Stopped, the bar stays where the run stood: the stopped job is not done.
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->value(), 50);
+    QCOMPARE(Status(), TBatchRun::StoppedText(1) + QStringLiteral(". Ошибок: 1"));
 }
 
 // "&Добавить" with many files selected adds them a slice per turn: the
@@ -285,7 +288,8 @@ void TstRunWindow::failureInPlainWordsAndLogged()
     QCOMPARE(list->item(0)->icon().pixmap(16).toImage(), Icons::Error().pixmap(16).toImage());
 
     // The tooltip shown over the line adds where the details are.
-    const QPoint at = list->visualItemRect(list->item(0)).center();
+    const QRect line = list->visualItemRect(list->item(0));
+    const QPoint at(line.left() + 30, line.center().y()); // over the source, not the output
     QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
     QApplication::sendEvent(list->viewport(), &help);
     QTRY_VERIFY(QToolTip::isVisible());
