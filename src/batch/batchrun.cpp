@@ -89,7 +89,8 @@ void TBatchRun::Start(TExistingOutput answer)
     m_durationsRead = false;
     m_clock.start();
     m_tick->start();
-    if (m_log)
+    // A run with nothing to do leaves the logs of earlier runs alone.
+    if (m_log && m_progress.Total() > 0)
         m_log->Begin(m_progress.Total(), m_view.CurrentMode());
     Q_EMIT Started(m_progress.Total());
     Fill();

@@ -46,6 +46,7 @@ void TRunLog::Begin(int jobs, int mode)
     m_file = m_folder + stem + QStringLiteral(".log");
     for (int n = 2; QFileInfo::exists(m_file); ++n)
         m_file = m_folder + stem + QStringLiteral("-%1.log").arg(n);
+    m_open = true;
     Append(QStringLiteral("Tessary %1 — %2 %3, %4 %5, %6 %7\n\n")
                .arg(QStringLiteral(TESSARY_VERSION), Tr("запуск"), Time(now), Tr("заданий:"))
                .arg(jobs)
@@ -55,7 +56,7 @@ void TRunLog::Begin(int jobs, int mode)
 
 void TRunLog::Add(const Entry& e)
 {
-    if (m_file.isEmpty())
+    if (!m_open)
         return;
     QString text = QStringLiteral("[%1 – %2] %3\n").arg(Time(e.started), Time(e.ended), e.outcome);
     text += QStringLiteral("  %1 %2\n").arg(Tr("Исходный файл:"), e.source);
@@ -77,8 +78,9 @@ void TRunLog::Add(const Entry& e)
 
 void TRunLog::End(const QString& endText)
 {
-    if (m_file.isEmpty())
+    if (!m_open)
         return;
+    m_open = false;
     Append(QStringLiteral("%1 %2: %3\n")
                .arg(Time(QDateTime::currentDateTime()), Tr("Итог"), endText));
 }

@@ -42,6 +42,7 @@ public:
 
     // Starts the file of a new run (and drops the oldest beyond KeptRuns).
     void Begin(int jobs, int mode);
+    // Both do nothing outside Begin ... End.
     void Add(const Entry& entry);
     void End(const QString& endText);
     // The file of the current or last run; empty before the first.
@@ -61,4 +62,5 @@ private:
 
     QString m_folder;
     QString m_file;
+    bool m_open = false; // between Begin and End
 };

@@ -290,12 +290,13 @@ void TEncoderProcess::TakeLine(const QString& line)
         return;
     const int percent = Encoder::ParsePercent(line);
     if (percent < 0) {
+        // The summary table lines are drawn with dashes; they explain nothing.
+        if (line.count(u'-') >= line.size() / 2)
+            return;
+        m_lastMessage = line;
         m_lastLines.append(line.left(KeptLineLength));
         if (m_lastLines.size() > KeptLines)
             m_lastLines.removeFirst();
-        // The summary table lines are drawn with dashes; they explain nothing.
-        if (line.count(u'-') < line.size() / 2)
-            m_lastMessage = line;
         return;
     }
     if (percent != m_percent) {
