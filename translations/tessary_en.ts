@@ -147,6 +147,10 @@ Kazan, Russia, 2026</translation>
             <source>Теги ReplayGain 2.0 пишет loudgain, когда все MP3 трека или альбома готовы</source>
             <translation>loudgain writes ReplayGain 2.0 tags once every MP3 of a track or album is done</translation>
         </message>
+        <message>
+            <source>Сообщать об окончании, если окно не активно</source>
+            <translation>Notify at the end when the window is not active</translation>
+        </message>
     </context>
     <context>
         <name>TBatchRun</name>
@@ -209,6 +213,30 @@ Kazan, Russia, 2026</translation>
         <message>
             <source>прервано до конца альбома</source>
             <translation>stopped before the album was complete</translation>
+        </message>
+        <message>
+            <source>Остановлено. Прервано: </source>
+            <translation>Stopped. Jobs stopped: </translation>
+        </message>
+        <message>
+            <source>Пропущено</source>
+            <translation>Skipped</translation>
+        </message>
+        <message>
+            <source>Ошибка</source>
+            <translation>Failed</translation>
+        </message>
+        <message>
+            <source>нужен запас %1, так как длина источника неизвестна</source>
+            <translation>a reserve of %1 is needed, since the source's length is not known</translation>
+        </message>
+        <message>
+            <source>нужно около %1</source>
+            <translation>about %1 is needed</translation>
+        </message>
+        <message>
+            <source>Недостаточно места в %1: не хватает %2 (%3, свободно %4). Освободите место и снова нажмите «Вперед!»</source>
+            <translation>Not enough space in %1: %2 short (%3, %4 free). Free some space and press “Go!” again</translation>
         </message>
     </context>
     <context>
@@ -687,6 +715,10 @@ frequencies</translation>
             <source>Аудиофайлы</source>
             <translation>Audio files</translation>
         </message>
+        <message>
+            <source>&amp;Журнал...</source>
+            <translation>&amp;Log...</translation>
+        </message>
     </context>
     <context>
         <name>TOutputPreview</name>
@@ -838,6 +870,10 @@ frequencies</translation>
         <message>
             <source>Файл результата</source>
             <translation>Output file</translation>
+        </message>
+        <message>
+            <source>Подробности — в журнале: «Очередь → Журнал»</source>
+            <translation>Details are in the log: “Queue → Log”</translation>
         </message>
     </context>
     <context>
@@ -1207,6 +1243,116 @@ frequencies</translation>
         <message>
             <source>ReplayGain: %1</source>
             <translation>ReplayGain: %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>FailureText</name>
+        <message>
+            <source>Недостаточно места на диске</source>
+            <translation>Not enough space on the disk</translation>
+        </message>
+        <message>
+            <source>Папка назначения доступна только для чтения</source>
+            <translation>The target folder is read-only</translation>
+        </message>
+        <message>
+            <source>Нет доступа: недостаточно прав</source>
+            <translation>Access denied: not enough permissions</translation>
+        </message>
+        <message>
+            <source>Не удалось создать файл результата</source>
+            <translation>The output file could not be created</translation>
+        </message>
+        <message>
+            <source>Не удалось прочитать исходный файл</source>
+            <translation>The source file could not be read</translation>
+        </message>
+    </context>
+    <context>
+        <name>TRunLog</name>
+        <message>
+            <source>запуск</source>
+            <translation>run of</translation>
+        </message>
+        <message>
+            <source>заданий:</source>
+            <translation>jobs:</translation>
+        </message>
+        <message>
+            <source>режим:</source>
+            <translation>mode:</translation>
+        </message>
+        <message>
+            <source>декодирование</source>
+            <translation>decoding</translation>
+        </message>
+        <message>
+            <source>сжатие</source>
+            <translation>encoding</translation>
+        </message>
+        <message>
+            <source>Исходный файл:</source>
+            <translation>Source:</translation>
+        </message>
+        <message>
+            <source>Файл результата:</source>
+            <translation>Output:</translation>
+        </message>
+        <message>
+            <source>Причина:</source>
+            <translation>Reason:</translation>
+        </message>
+        <message>
+            <source>Итог</source>
+            <translation>Result</translation>
+        </message>
+    </context>
+    <context>
+        <name>OutputSize</name>
+        <message>
+            <source>%1 КБ</source>
+            <translation>%1 KB</translation>
+        </message>
+        <message>
+            <source>%1 МБ</source>
+            <translation>%1 MB</translation>
+        </message>
+    </context>
+    <context>
+        <name>TEndNotifier</name>
+        <message>
+            <source>Показать окно</source>
+            <translation>Show the window</translation>
+        </message>
+    </context>
+    <context>
+        <name>TRunDesktop</name>
+        <message>
+            <source>Tessary: кодирование %1 файлов</source>
+            <translation>Tessary: encoding %1 files</translation>
+        </message>
+    </context>
+    <context>
+        <name>TLogWindow</name>
+        <message>
+            <source>Журнал</source>
+            <translation>Log</translation>
+        </message>
+        <message>
+            <source>&amp;Запуск:</source>
+            <translation>&amp;Run:</translation>
+        </message>
+        <message>
+            <source>Журнал пуст: записи появятся после первого запуска.</source>
+            <translation>The log is empty: entries appear after the first run.</translation>
+        </message>
+        <message>
+            <source>&amp;Копировать всё</source>
+            <translation>&amp;Copy all</translation>
+        </message>
+        <message>
+            <source>Открыть &amp;папку</source>
+            <translation>Open &amp;folder</translation>
         </message>
     </context>
 </TS>

@@ -1,12 +1,16 @@
 #include "batchrun.h"
 
 #include "cmdline.h"
+#include "audioduration.h"
 #include "decoderpipe.h"
+#include "freespace.h"
 #include "naming.h"
 #include "outputnamer.h"
 #include "paths.h"
 #include "programsettings.h"
+#include "outputsize.h"
 #include "queue.h"
+#include "runlog.h"
 #include "runview.h"
 #include "sourceroute.h"
 #include "replaygain.h"
@@ -71,7 +75,11 @@ void TBatchRun::Start(TExistingOutput answer)
     m_cancelRequested = false;
     m_stopRequested = false;
     m_failures = 0;
+    m_stopped = 0;
     m_haltText.clear();
+    m_endStatus.clear();
+    m_startedAt.clear();
+    m_expected.clear();
     m_pauseSteps = 2 * int(qMin(m_settings.PauseBetweenJobs, ProgramSettings::MaxPauseBetweenJobs));
     m_scheduler.Reset(m_queue, m_settings.EffectiveParallelJobs());
     m_progress.Reset();
@@ -89,6 +97,10 @@ void TBatchRun::Start(TExistingOutput answer)
     m_durationsRead = false;
     m_clock.start();
     m_tick->start();
+    // A run with nothing to do leaves the logs of earlier runs alone.
+    if (m_log && m_progress.Total() > 0)
+        m_log->Begin(m_progress.Total(), m_view.CurrentMode());
+    Q_EMIT Started(m_progress.Total());
     Fill();
 }
 
@@ -170,6 +182,21 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
         m_view.SetLineSkipped(line, SkippedReason());
         m_progress.Ended(job->Id(), false);
         m_gain.JobEnded(job->Id(), false);
+        TJobRunner::Outcome skipped;
+        skipped.reason = SkippedReason();
+        LogJob(job->Id(), job->InputFile(), job->OutputFile(), skipped, tr("Пропущено"));
+        return;
+    }
+    // A job that would not fit is not started, nor is any after it: the
+    // running ones finish, and the user frees space and starts again.
+    if (const QString shortage = SpaceShortage(*job, mode); !shortage.isEmpty()) {
+        m_haltText = shortage;
+        m_progress.Ended(job->Id(), false);
+        m_gain.JobEnded(job->Id(), false);
+        // Not a failure: the job waits for the next start.
+        m_view.SetLineSkipped(line, shortage);
+        m_view.SetStatusText(shortage);
+        m_view.ShowNotice(shortage);
         return;
     }
     m_view.SetStatusText(tr("Обрабатывается: ") + job->InputFile());
@@ -179,6 +206,9 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
         m_view.SetLineFailure(line, m_haltText);
         m_progress.Ended(job->Id(), false);
         m_gain.JobEnded(job->Id(), false);
+        TJobRunner::Outcome failed;
+        failed.reason = m_haltText;
+        LogJob(job->Id(), job->InputFile(), QString(), failed, tr("Ошибка"));
         return;
     }
     const QString folderKey = QFileInfo(job->OutputDir()).absoluteFilePath();
@@ -196,6 +226,7 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
     connect(r, &TJobRunner::Ended, this,
             [this, r](const TJobRunner::Outcome& outcome) { OnRunnerEnded(r, outcome); });
     m_runners.push_back(std::move(runner));
+    m_startedAt.insert(job->Id(), QDateTime::currentDateTime());
     m_scheduler.Started(job->Id());
     m_progress.Started(job->Id());
 
@@ -251,6 +282,11 @@ void TBatchRun::OnPercent(TJobRunner* runner, int percent)
 // run has ended, so a pause or a failure never shows a full or a busy bar.
 void TBatchRun::ShowRunProgress()
 {
+    // A stopped run's bar stays where the run stood: the stopped jobs do
+    // not count as done.
+    if (m_stopRequested)
+        return;
+    Q_EMIT ProgressChanged(m_progress.Percent(), m_progress.Left());
     m_view.SetProgress(qMax(0, m_progress.Taken() - 1), m_progress.Total(), m_progress.Percent());
 }
 
@@ -262,6 +298,9 @@ void TBatchRun::OnRunnerEnded(TJobRunner* runner, const TJobRunner::Outcome& out
         return;
     const quint64 id = runner->JobId();
     const QString input = runner->Input();
+    LogJob(id, input, runner->Output(), outcome,
+           outcome.done ? tr("Готово") : outcome.stopped ? tr("Прервано") : tr("Ошибка"));
+    m_expected.remove(id);
     // Deleted once its signal has returned (or with the run); not to be
     // touched after this.
     TJobRunner* done = it->release();
@@ -291,8 +330,9 @@ void TBatchRun::OnRunnerEnded(TJobRunner* runner, const TJobRunner::Outcome& out
             m_view.SetLineChecked(line, true);
         }
     } else if (outcome.stopped) {
+        ++m_stopped;
         if (line >= 0)
-            m_view.SetLineSkipped(line, StoppedReason());
+            m_view.SetLineStopped(line, StoppedReason());
     } else {
         ++m_failures;
         if (line >= 0)
@@ -371,7 +411,63 @@ QString TBatchRun::EndText() const
     const QString gain = m_gainFailures > 0
         ? tr(". Без ReplayGain: ") + QString::number(m_gainFailures)
         : QString();
+    if (m_stopRequested)
+        return StoppedText(m_stopped) + errors + gain;
     return (m_haltText.isEmpty() ? tr("Готово") : m_haltText) + errors + gain;
+}
+
+QString TBatchRun::NoSpaceText(const QString& folder, qint64 needed, qint64 available, bool reserve)
+{
+    const QString need = reserve ? tr("нужен запас %1, так как длина источника неизвестна")
+                                       .arg(OutputSize::Text(needed))
+                                 : tr("нужно около %1").arg(OutputSize::Text(needed));
+    return tr("Недостаточно места в %1: не хватает %2 (%3, свободно %4). "
+              "Освободите место и снова нажмите «Вперед!»")
+        .arg(folder, OutputSize::Text(needed - qMax<qint64>(available, 0)), need,
+             OutputSize::Text(qMax<qint64>(available, 0)));
+}
+
+QString TBatchRun::SpaceShortage(const TQueueItem& job, int mode)
+{
+    const FreeSpace::Info space = FreeSpace::Of(job.OutputDir());
+    if (space.available < 0)
+        return QString();
+    double seconds = m_progress.Seconds(job.Id());
+    if (seconds < 0)
+        seconds = TAudioDuration::OfFile(job.InputFile()).value_or(-1.0);
+    const qint64 needed = OutputSize::Expected(job, mode, seconds);
+    // The jobs running into the same file system may still need theirs.
+    qint64 pending = 0;
+    for (auto it = m_expected.cbegin(); it != m_expected.cend(); ++it) {
+        if (it->device == space.device)
+            pending += it->bytes;
+    }
+    if (space.available - pending >= needed) {
+        m_expected.insert(job.Id(), Room{space.device, needed});
+        return QString();
+    }
+    const QString folder = job.OutputDir();
+    return NoSpaceText(folder, needed + pending, space.available, seconds < 0);
+}
+
+void TBatchRun::LogJob(quint64 id, const QString& source, const QString& output,
+                       const TJobRunner::Outcome& outcome, const QString& word)
+{
+    if (!m_log)
+        return;
+    TRunLog::Entry e;
+    e.ended = QDateTime::currentDateTime();
+    e.started = m_startedAt.value(id, e.ended);
+    m_startedAt.remove(id);
+    e.source = source;
+    e.output = output;
+    e.outcome = word;
+    e.reason = outcome.done ? QString() : outcome.reason;
+    e.encoderCommand = outcome.encoderCommand;
+    e.encoderLines = outcome.encoderLines;
+    e.decoderCommand = outcome.decoderCommand;
+    e.decoderLines = outcome.decoderLines;
+    m_log->Add(e);
 }
 
 void TBatchRun::EndRun(const QString& status)
@@ -383,8 +479,12 @@ void TBatchRun::EndRun(const QString& status)
     m_view.SetTimeLeft(-1);
     if (m_settings.DeleteFromQueue)
         m_view.DeleteProcessedLines();
-    m_view.SetProgress(-1, m_queue.Count(), -1);
+    if (!m_stopRequested)
+        m_view.SetProgress(-1, m_queue.Count(), -1);
     m_view.SetStatusText(status);
+    m_endStatus = status;
+    if (m_log)
+        m_log->End(status);
     m_running = false;
     Q_EMIT Finished();
 }

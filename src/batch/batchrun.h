@@ -6,7 +6,9 @@
 #include "rungain.h"
 #include "runprogress.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -21,6 +23,7 @@ class QTimer;
 class TOutputNamer;
 class TQueue;
 class TQueueItem;
+class TRunLog;
 
 // The batch run over the queue: every unchecked job gets its output path
 // and folder and one lame process (a TJobRunner). With one job at a time a
@@ -85,6 +88,9 @@ public:
     // suites' fake encoders, which read and write placeholder bytes).
     void SetVerification(bool on) { m_verification = on; }
     bool Verification() const;
+    // Where each job's entry is written; null writes none. Not owned.
+    void SetLog(TRunLog* log) { m_log = log; }
+    TRunLog* Log() const { return m_log; }
 
     // The job's output must not overwrite its own source.
     static QString SamePathReason() { return tr("Файл назначения совпадает с исходным"); }
@@ -92,6 +98,13 @@ public:
     static QString SourceProblem(const QString& path);
     static QString SkippedReason() { return tr("Пропущено: файл уже существует"); }
     static QString StoppedReason() { return tr("Прервано"); }
+    // The end of a run stopped by the second "&Отмена": stopped jobs.
+    static QString StoppedText(int stopped)
+    {
+        return tr("Остановлено. Прервано: ") + QString::number(stopped);
+    }
+    // The free space at folder is short of what the next job needs.
+    static QString NoSpaceText(const QString& folder, qint64 needed, qint64 available, bool reserve);
     static QString WaitingText()
     {
         return tr("Ожидание завершения текущих заданий… (ещё раз «Отмена» — прервать)");
@@ -105,7 +118,16 @@ public:
     bool IsRunningJob(const TQueueItem* job) const;
     TExistingOutput ExistingChoice() const { return m_existing; }
 
+    // How the last run ended: its status text, its failures, whether it was stopped.
+    const QString& EndStatus() const { return m_endStatus; }
+    int Failures() const { return m_failures; }
+    bool WasStopped() const { return m_stopRequested; }
+
 Q_SIGNALS:
+    // A run has begun with jobs to do.
+    void Started(int jobs);
+    // The run's share done (0 to 100) and the jobs not ended yet.
+    void ProgressChanged(int percent, int jobsLeft);
     // After the end step ("Готово" or its variants).
     void Finished();
 
@@ -122,6 +144,11 @@ private:
     template <typename F> void Later(std::chrono::milliseconds delay, F f);
     QString EndText() const;
     bool FreeSlot() const;
+    // Empty when the output folder has room for job, else what is short, and where.
+    // The room the job's output takes is kept in m_expected while it runs.
+    QString SpaceShortage(const TQueueItem& job, int mode);
+    void LogJob(quint64 id, const QString& source, const QString& output,
+                const TJobRunner::Outcome& outcome, const QString& word);
     void EndRun(const QString& status);
 
     TQueue& m_queue;
@@ -155,4 +182,14 @@ private:
     int m_showingError = 0;
     int m_failures = 0;
     QString m_haltText;    // an output folder failed: no new job, and the end says why
+    int m_stopped = 0;     // jobs ended by a stop
+    QString m_endStatus;
+    TRunLog* m_log = nullptr;
+    QHash<quint64, QDateTime> m_startedAt;
+    struct Room
+    {
+        quint64 device = 0;
+        qint64 bytes = 0;
+    };
+    QHash<quint64, Room> m_expected; // running jobs: the room their outputs may take
 };

@@ -1,6 +1,7 @@
 #include "decoderpipe.h"
 
 #include "encoder.h"
+#include "failuretext.h"
 #include "sourcetags.h"
 
 #include <QCoreApplication>
@@ -176,6 +177,9 @@ QString TDecoderPipe::FailureReason(bool encoderFailedFirst) const
         return QString();
     if (m_result.message == MissingText())
         return m_result.message;
+    // The decoder's own wording stays in the run log.
+    if (const QString plain = FailureText::Plain(m_lastLines); !plain.isEmpty())
+        return tr("Ошибка декодера: ") + plain;
     return tr("Ошибка декодера: ") + m_result.message;
 }
 
@@ -219,6 +223,9 @@ void TDecoderPipe::TakeLine(const QString& line)
     QString text = line;
     text.replace(address, QStringLiteral("\\1: "));
     m_lastMessage = text;
+    m_lastLines.append(line.left(400));
+    if (m_lastLines.size() > 12)
+        m_lastLines.removeFirst();
 }
 
 void TDecoderPipe::OnFinished(int exitCode, QProcess::ExitStatus status)

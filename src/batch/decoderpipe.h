@@ -72,6 +72,9 @@ public:
     void Kill();
     bool Running() const { return m_started && !m_ended; }
     const Result& Outcome() const { return m_result; }
+    // For the run log: the decoder and its arguments, and its last message lines.
+    QStringList Command() const { return QStringList{m_process.program()} + m_process.arguments(); }
+    const QStringList& LastLines() const { return m_lastLines; }
     // The job's failure text when the decoder failed, else empty. When the
     // encoder failed while the decoder was still running, the decoder only
     // lost its reader: the encoder's reason stands and this is empty.
@@ -108,6 +111,7 @@ private:
     bool m_ended = false;
     QByteArray m_pending;
     QString m_lastMessage;
+    QStringList m_lastLines;
     Result m_result;
     std::function<void()> m_done;
 };

@@ -4,6 +4,7 @@
 #include "coverfile.h"
 #include "decoderpipe.h"
 #include "outputcheck.h"
+#include "failuretext.h"
 
 #include <QTimer>
 
@@ -115,6 +116,12 @@ void TJobRunner::OnEncoderEnded(const TEncoderProcess::Result& result)
 void TJobRunner::Judge(const TEncoderProcess::Result& result, bool decoderOutlived)
 {
     Outcome outcome;
+    outcome.encoderCommand = result.command;
+    outcome.encoderLines = result.lastLines;
+    if (m_pipe) {
+        outcome.decoderCommand = m_pipe->Command();
+        outcome.decoderLines = m_pipe->LastLines();
+    }
     QString& reason = outcome.reason;
     if (m_stalled) {
         // Stopped by the stall watch: a failure of the job, not the user's stop.
@@ -135,8 +142,14 @@ void TJobRunner::Judge(const TEncoderProcess::Result& result, bool decoderOutliv
             reason = tr("Код завершения ") + QString::number(result.exitCode);
         else if (!m_temp.HasContent())
             reason = tr("Кодировщик не создал файл назначения");
-        if (!reason.isEmpty() && !result.lastMessage.isEmpty())
-            reason += QStringLiteral(": ") + result.lastMessage;
+        // A failure lame words for developers gets plain words; its own
+        // lines stay in the run log.
+        if (!reason.isEmpty()) {
+            if (const QString plain = FailureText::Plain(result.lastLines); !plain.isEmpty())
+                reason = plain;
+            else if (!result.lastMessage.isEmpty())
+                reason += QStringLiteral(": ") + result.lastMessage;
+        }
         // lame ends normally on a stream cut short: a decoder failure is the
         // job's failure, and usually the cause of the encoder's too.
         if (m_pipe) {

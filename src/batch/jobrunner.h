@@ -35,6 +35,12 @@ public:
         bool stopped = false; // ended by Stop(), done or not
         QString errorName;    // the encoder could not be started and the failure has a name
         QString reason;       // why the job is not done
+        // For the run log: what was started, with its arguments, and the
+        // last lines each process printed.
+        QStringList encoderCommand;
+        QStringList encoderLines;
+        QStringList decoderCommand;
+        QStringList decoderLines;
     };
 
     // replace: an existing file at output may be replaced once the job is done.
@@ -44,6 +50,7 @@ public:
 
     quint64 JobId() const { return m_jobId; }
     const QString& Input() const { return m_input; }
+    const QString& Output() const { return m_output; }
 
     // Before Start: the source is decoded by a separate decoder (program:
     // empty looks up "ffmpeg") piped into the encoder's standard input.

@@ -29,6 +29,12 @@ void TRunProgress::AddJob(quint64 id, const QString& source)
         m_order.push_back(id);
 }
 
+double TRunProgress::Seconds(quint64 id) const
+{
+    const auto it = m_jobs.find(id);
+    return it == m_jobs.end() ? -1 : it->second.seconds;
+}
+
 TRunProgress::Job* TRunProgress::Get(quint64 id)
 {
     const auto it = m_jobs.find(id);

@@ -33,6 +33,10 @@ public:
     int Total() const { return int(m_jobs.size()); }
     // Jobs started or ended so far.
     int Taken() const { return m_taken; }
+    // Jobs not ended yet.
+    int Left() const { return Total() - m_ended; }
+    // A job's length in seconds, or -1 while not known.
+    double Seconds(quint64 id) const;
     // Ended jobs as whole ones and running ones by their percent, over all
     // jobs; 100 only once every job has ended.
     int Percent() const;

@@ -36,4 +36,9 @@ public:
     virtual void SetLineWarning(int line, const QString& text) { Q_UNUSED(line) Q_UNUSED(text) }
     // The estimate of the run's time left in seconds; -1 when there is none.
     virtual void SetTimeLeft(int seconds) { Q_UNUSED(seconds) }
+    // Marks line as stopped by the user: by default as a skipped one.
+    virtual void SetLineStopped(int line, const QString& reason) { SetLineSkipped(line, reason); }
+    // A message the run does not wait for (the window shows it without
+    // blocking; the run goes on with its running jobs).
+    virtual void ShowNotice(const QString& text) { Q_UNUSED(text) }
 };

@@ -197,10 +197,13 @@ bool TEncoderProcess::Start(const QString& program, const QStringList& arguments
     m_percent = -1;
     m_pending.clear();
     m_lastMessage.clear();
+    m_lastLines.clear();
 
     const Encoder::Location where = Encoder::Locate(program);
+    m_command = QStringList{where.errorName.isEmpty() ? where.program : program} + arguments;
     if (!where.errorName.isEmpty()) {
         Result r;
+        r.command = m_command;
         r.errorName = where.errorName;
         r.errorText = where.errorName;
         QTimer::singleShot(0, this, [this, r] { End(r); });
@@ -246,6 +249,8 @@ void TEncoderProcess::OnFinished(int exitCode, QProcess::ExitStatus status)
     r.crashed = status == QProcess::CrashExit;
     r.exitCode = exitCode;
     r.lastMessage = m_lastMessage;
+    r.lastLines = m_lastLines;
+    r.command = m_command;
     End(r);
 }
 
@@ -255,6 +260,7 @@ void TEncoderProcess::OnError(QProcess::ProcessError error)
     if (!m_active || error != QProcess::FailedToStart)
         return;
     Result r;
+    r.command = m_command;
     r.errorText = m_process.errorString();
     r.errorName = Encoder::StartErrorName(ErrnoOf(r.errorText));
     End(r);
@@ -285,8 +291,12 @@ void TEncoderProcess::TakeLine(const QString& line)
     const int percent = Encoder::ParsePercent(line);
     if (percent < 0) {
         // The summary table lines are drawn with dashes; they explain nothing.
-        if (line.count(u'-') < line.size() / 2)
-            m_lastMessage = line;
+        if (line.count(u'-') >= line.size() / 2)
+            return;
+        m_lastMessage = line;
+        m_lastLines.append(line.left(KeptLineLength));
+        if (m_lastLines.size() > KeptLines)
+            m_lastLines.removeFirst();
         return;
     }
     if (percent != m_percent) {

@@ -59,7 +59,13 @@ public:
         bool crashed = false;
         int exitCode = -1;
         QString lastMessage; // the encoder's last non-progress line
+        QStringList lastLines; // its last few lines but progress, for the run log
+        QStringList command;   // the program started and its arguments, for the run log
     };
+
+    // How many of the encoder's last lines a result keeps, and how long each may be.
+    static constexpr int KeptLines = 12;
+    static constexpr int KeptLineLength = 400;
 
     explicit TEncoderProcess(QObject* parent = nullptr);
     // A process still running is killed: only reached when the program quits.
@@ -99,4 +105,6 @@ private:
     int m_percent = -1;
     QByteArray m_pending; // bytes after the last line break
     QString m_lastMessage;
+    QStringList m_lastLines;
+    QStringList m_command;
 };

@@ -64,6 +64,8 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     m_allFormats->setObjectName(QStringLiteral("SourceFormatsCB"));
     m_cover = new QCheckBox(tr("Вставлять обложку"));
     m_cover->setObjectName(QStringLiteral("CoverArtCB"));
+    m_notify = new QCheckBox(tr("Сообщать об окончании, если окно не активно"));
+    m_notify->setObjectName(QStringLiteral("NotifyCB"));
 
     // Items in the order of the setting's values 0 and 1.
     m_fileNames = new QComboBox;
@@ -104,6 +106,7 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     rows->addLayout(form);
     rows->addWidget(m_allFormats);
     rows->addWidget(m_cover);
+    rows->addWidget(m_notify);
     rows->addStretch(1);
     SetGainAvailable(Encoder::Locate(QStringLiteral("loudgain")).errorName.isEmpty());
 }
@@ -133,6 +136,7 @@ void TAdvancedTab::Load(const ProgramSettings& settings)
     m_fileNames->setCurrentIndex(settings.PortableNames ? 1 : 0);
     m_storedGain = qBound(0, int(settings.ReplayGain), 2);
     m_gain->setCurrentIndex(m_gainAvailable ? m_storedGain : 0);
+    m_notify->setChecked(settings.NotifyAtEnd);
     const bool perCore = settings.ParallelJobs == 0;
     m_perCore->setChecked(perCore);
     m_parallel->setValue(perCore ? Cores() : int(settings.ParallelJobs));
@@ -163,4 +167,5 @@ void TAdvancedTab::Store(ProgramSettings& settings) const
     settings.PortableNames = m_fileNames->currentIndex() == 1;
     // A choice that cannot be made now is not taken away either.
     settings.ReplayGain = TReplayGain(m_gainAvailable ? qMax(0, m_gain->currentIndex()) : m_storedGain);
+    settings.NotifyAtEnd = m_notify->isChecked();
 }

@@ -12,7 +12,8 @@ struct ProgramSettings;
 // after its first two tabs were laid out (the output column, what a run
 // does with outputs that exist already, how many encoders run at once, the
 // pause between jobs run one after the other, the source kinds, cover art,
-// the file names for the target's file system or for any medium).
+// the file names for the target's file system or for any medium, the
+// notice at a run's end).
 class TAdvancedTab final : public QWidget
 {
     Q_OBJECT
@@ -42,4 +43,5 @@ private:
     QLabel* m_gainHint = nullptr;
     bool m_gainAvailable = true;
     int m_storedGain = 0; // what Load found, kept while the choice is disabled
+    QCheckBox* m_notify = nullptr;
 };

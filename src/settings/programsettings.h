@@ -65,6 +65,9 @@ struct ProgramSettings
     QList<TCompressPreset> UserPresets{};
     // ReplayGain tags by loudgain after the run's MP3s are done.
     TReplayGain ReplayGain = TReplayGain::Off;
+    // "Notify at end": a desktop notification when a run ends while the
+    // window is not the active one.
+    bool NotifyAtEnd = true;
 
     // The user's music folder, else the home folder, ending in "/".
     static QString DefaultTargetDirectory();

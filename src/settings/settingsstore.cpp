@@ -148,6 +148,8 @@ void LoadSettings(ProgramSettings& settings,
         gain && *gain <= quint32(TReplayGain::Album))
         s.ReplayGain = TReplayGain(*gain);
     s.UserPresets = ReadPresets(k);
+    if (const auto notify = ReadDword(k, QStringLiteral("Notify at end")))
+        s.NotifyAtEnd = *notify != 0;
     key->Close();
 
     if (!ok) {
@@ -202,6 +204,7 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
         {QStringLiteral("File names"), flag(settings.PortableNames)},
         {QStringLiteral("Extra LAME options"), TRegValue::String(settings.ExtraOptions)},
         {QStringLiteral("ReplayGain"), dword(quint32(settings.ReplayGain))},
+        {QStringLiteral("Notify at end"), flag(settings.NotifyAtEnd)},
     };
 
     const auto fail = [&onError](const QString& name) {

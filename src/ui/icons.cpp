@@ -31,7 +31,10 @@ QIcon Remove() { return Shipped("remove"); }
 QIcon Go() { return Shipped("go"); }
 QIcon Cancel() { return Shipped("cancel"); }
 QIcon Error() { return Themed("dialog-error", "error"); }
-QIcon Skipped() { return Themed("media-skip-forward", "skipped"); }
+// A theme's "skip" and "stop" symbols are triangles and squares of the
+// media player, easily read as "running": the line marks are our own.
+QIcon Skipped() { return Shipped("skipped"); }
+QIcon Stopped() { return Shipped("stopped"); }
 QIcon Existing() { return Themed("dialog-warning", "existing"); }
 QIcon Help() { return Themed("help-contents", "help"); }
 QIcon About() { return Themed("help-about", "about"); }

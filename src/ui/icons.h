@@ -20,6 +20,7 @@ QIcon Go();
 QIcon Cancel();
 QIcon Error();
 QIcon Skipped();
+QIcon Stopped();
 QIcon Existing();
 QIcon Help();
 QIcon About();

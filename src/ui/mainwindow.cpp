@@ -10,6 +10,7 @@
 #include "helpwindow.h"
 #include "icons.h"
 #include "listkeys.h"
+#include "logwindow.h"
 #include "newfilelistbox.h"
 #include "outputpreview.h"
 #include "paths.h"
@@ -17,6 +18,8 @@
 #include "propdialog.h"
 #include "queueadder.h"
 #include "queuelist.h"
+#include "rundesktop.h"
+#include "runlog.h"
 #include "settingsstore.h"
 #include "sourcetags.h"
 #include "sourcepaths.h"
@@ -63,6 +66,13 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
     m_run = new TBatchRun(m_queue, m_settings, *m_runView, this);
     m_run->setObjectName(QStringLiteral("BatchRun"));
     connect(m_run, &TBatchRun::Finished, this, &TMainF::UpdateQueueActions);
+    m_log = std::make_unique<TRunLog>();
+    m_run->SetLog(m_log.get());
+    m_desktop = new TRunDesktop(*m_run, *this, m_settings, this);
+    connect(m_run, &TBatchRun::Finished, this, [this] {
+        if (m_logWindow && m_logWindow->isVisible())
+            m_logWindow->Reload();
+    });
     m_preview = new TOutputPreview(m_queue, *m_queueList, m_settings,
                                    [this] { return CurrentMode(); }, this);
     m_preview->SetRun(m_run);
@@ -321,6 +331,22 @@ void TMainF::N14Click()
     if (!m_help)
         m_help = new THelpWindow(this);
     m_help->ShowContents();
+}
+
+TLogWindow* TMainF::LogWindow() const
+{
+    return m_logWindow;
+}
+
+void TMainF::LogClick()
+{
+    if (!m_logWindow)
+        m_logWindow = new TLogWindow(m_log->Folder(), this);
+    else
+        m_logWindow->Reload();
+    m_logWindow->show();
+    m_logWindow->raise();
+    m_logWindow->activateWindow();
 }
 
 void TMainF::N8Click()

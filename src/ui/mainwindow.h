@@ -24,7 +24,10 @@ class THelpWindow;
 class TNewFileListBox;
 class TOutputPreview;
 class TQueueAdder;
+class TLogWindow;
 class TQueueList;
+class TRunDesktop;
+class TRunLog;
 class TTagEditor;
 class TUpDown;
 class TWindowRunView;
@@ -44,6 +47,9 @@ public:
     TBatchRun* BatchRun() const { return m_run; }
     TOutputPreview* OutputPreview() const { return m_preview; }
     TQueueAdder* QueueAdder() const { return m_adder; }
+    TRunDesktop* Desktop() const { return m_desktop; }
+    // The "Журнал" window, opened by "О&чередь → &Журнал..." (null until then).
+    TLogWindow* LogWindow() const;
     int CurrentMode() const;
 
     // Turns a file path into a new job and queue line; an exact path that is
@@ -107,6 +113,7 @@ private:
     void N7Click();
     void N14Click();
     void N8Click();
+    void LogClick();
     void ModeRGClick(int index);
     void UpDown1Click(bool up);
     void QueueLstClick(int line);
@@ -145,6 +152,9 @@ private:
     TOutputPreview* m_preview = nullptr;
     TQueueAdder* m_adder = nullptr;
     QPointer<THelpWindow> m_help;
+    std::unique_ptr<TRunLog> m_log;
+    TRunDesktop* m_desktop = nullptr;
+    QPointer<TLogWindow> m_logWindow;
     QMetaObject::Connection m_screenArea;
     bool m_screenWatched = false;
 };

@@ -64,6 +64,9 @@ void TMainF::BuildMenus()
     queue->addAction(acProp);
     queue->addSeparator();
     queue->addActions({acGO, acCancel});
+    queue->addSeparator();
+    QAction* log = queue->addAction(tr("&Журнал..."), this, &TMainF::LogClick);
+    log->setObjectName(QStringLiteral("acLog"));
 
     QMenu* options = bar->addMenu(tr("&Опции"));
     options->setObjectName(QStringLiteral("N2"));

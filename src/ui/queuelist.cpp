@@ -13,6 +13,9 @@
 
 namespace {
 
+// Set on a line marked as failed: its tooltip then points to the run log.
+constexpr int kFailedRole = Qt::UserRole + 40;
+
 // Marks the program's own changes so that the handlers for user actions
 // (selection loads the tag editor, ticking is refused) leave them alone.
 class ProgramChange final
@@ -214,6 +217,17 @@ void TQueueList::SetLineFailure(int line, const QString& reason)
         ProgramChange guard(m_programChange);
         it->setIcon(reason.isEmpty() ? QIcon() : Icons::Error());
         it->setToolTip(reason);
+        it->setData(kFailedRole, !reason.isEmpty());
+    }
+}
+
+void TQueueList::SetLineStopped(int line, const QString& reason)
+{
+    if (QListWidgetItem* it = item(line)) {
+        ProgramChange guard(m_programChange);
+        it->setIcon(Icons::Stopped());
+        it->setToolTip(reason);
+        it->setData(kFailedRole, false);
     }
 }
 
@@ -223,6 +237,7 @@ void TQueueList::SetLineSkipped(int line, const QString& reason)
         ProgramChange guard(m_programChange);
         it->setIcon(Icons::Skipped());
         it->setToolTip(reason);
+        it->setData(kFailedRole, false);
     }
 }
 
@@ -321,6 +336,11 @@ bool TQueueList::viewportEvent(QEvent* event)
         auto* help = static_cast<QHelpEvent*>(event);
         if (const QListWidgetItem* it = itemAt(help->pos()); it && it->toolTip().isEmpty()) {
             QToolTip::showText(help->globalPos(), it->text(), viewport());
+            return true;
+        }
+        // A failure's tooltip holds its reason; the raw lines are in the log.
+        if (const QListWidgetItem* it = itemAt(help->pos()); it && it->data(kFailedRole).toBool()) {
+            QToolTip::showText(help->globalPos(), it->toolTip() + u'\n' + LogHint(), viewport());
             return true;
         }
     }

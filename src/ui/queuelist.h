@@ -62,6 +62,10 @@ public:
     // A warning mark on a processed line (its job is done, a step after it
     // is not), text as its tooltip.
     void SetLineWarning(int line, const QString& text);
+    // The mark of a job the user stopped, with reason as its tooltip.
+    void SetLineStopped(int line, const QString& reason);
+    // What a failed line's tooltip adds below its reason: where the details are.
+    static QString LogHint() { return tr("Подробности — в журнале: «Очередь → Журнал»"); }
     // The percentage of a running job, drawn on its line; -1 removes it.
     // Kept beside the items, so that a new figure repaints one line and
     // changes nothing the plan of outputs depends on.

@@ -69,6 +69,21 @@ void TWindowRunView::SetLineSkipped(int line, const QString& reason)
     m_queueList.SetLineSkipped(line, reason);
 }
 
+void TWindowRunView::SetLineStopped(int line, const QString& reason)
+{
+    m_queueList.SetLineStopped(line, reason);
+}
+
+void TWindowRunView::ShowNotice(const QString& text)
+{
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tessary"), text,
+                                QMessageBox::Ok, m_dialogParent);
+    box->setObjectName(QStringLiteral("RunNoticeBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 void TWindowRunView::DeleteProcessedLines()
 {
     m_queueList.DeleteProcessed();

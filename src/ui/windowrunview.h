@@ -31,6 +31,9 @@ public:
     void SetLineProgress(int line, int percent) override;
     void SetLineWarning(int line, const QString& text) override;
     void SetTimeLeft(int seconds) override;
+    void SetLineStopped(int line, const QString& reason) override;
+    // Shown beside the window, without waiting for an answer.
+    void ShowNotice(const QString& text) override;
 
     // How far a long add has come; once done == total the text from before
     // the add comes back.

@@ -3,6 +3,8 @@
 // of "&Отмена", and an add of many files spread over turns of the event loop.
 
 #include "batchrun.h"
+#include "icons.h"
+#include "logwindow.h"
 #include "foldertree.h"
 #include "mainwindow.h"
 #include "newfilelistbox.h"
@@ -12,6 +14,9 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QClipboard>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
@@ -36,6 +41,7 @@ private Q_SLOTS:
     void parallelRunAndStop();
     void oneAtATimeProgress();
     void longAddSpreadOverTurns();
+    void failureInPlainWordsAndLogged();
 
 private:
     void NewWindow();
@@ -126,20 +132,31 @@ void TstRunWindow::parallelRunAndStop()
     cancel->click();
     QCOMPARE(Status(), TBatchRun::WaitingText());
     QVERIFY(m_window->BatchRun()->IsRunning());
+    auto* bar = Find<QProgressBar>("RunProgress");
+    const int stood = bar->value();
     cancel->click();
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->BatchRun()->IsRunning(), 10000);
 
-    QCOMPARE(Status(), QStringLiteral("Готово"));
+    // A stopped run says so, and its bar stays where the run stood: the
+    // stopped jobs are not done.
+    QCOMPARE(Status(), TBatchRun::StoppedText(2));
+    QCOMPARE(stood, 33);
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->value(), stood);
     QCOMPARE(list->count(), 3);
+    const QImage stoppedMark = Icons::Stopped().pixmap(16).toImage();
     for (int line = 0; line < 3; ++line) {
         QCOMPARE(list->item(line)->checkState(), Qt::Unchecked);
         QCOMPARE(list->item(line)->toolTip(), line < 2 ? TBatchRun::StoppedReason() : QString());
         QCOMPARE(list->LineProgress(line), -1);
         QVERIFY(QFile::exists(sources[line]));
+        // Its own mark, not the one of a skipped or a failed line.
+        QCOMPARE(list->item(line)->icon().pixmap(16).toImage() == stoppedMark, line < 2);
     }
+    QVERIFY(stoppedMark != Icons::Skipped().pixmap(16).toImage());
+    QVERIFY(stoppedMark != Icons::Error().pixmap(16).toImage());
     QVERIFY(Temporaries().isEmpty());
     QVERIFY(QDir(m_music->filePath(QStringLiteral("out"))).entryList(QDir::Files).isEmpty());
-    QVERIFY(!Find<QLabel>("RunPosition")->isVisible());
     QVERIFY(!Find<QLabel>("RunTimeLeft")->isVisible());
 }
 
@@ -198,7 +215,10 @@ void TstRunWindow::oneAtATimeProgress()
     cancel->click();
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->BatchRun()->IsRunning(), 10000);
     QCOMPARE(list->LineProgress(1), -1);
-    QVERIFY(!bar->isVisible());
+    // Stopped, the bar stays where the run stood: the stopped job is not done.
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->value(), 50);
+    QCOMPARE(Status(), TBatchRun::StoppedText(1) + QStringLiteral(". Ошибок: 1"));
 }
 
 // "&Добавить" with many files selected adds them a slice per turn: the
@@ -242,6 +262,51 @@ void TstRunWindow::longAddSpreadOverTurns()
     Find<QAbstractButton>("AddBtn")->click();
     QTRY_VERIFY(!m_window->QueueAdder()->IsBusy());
     QCOMPARE(list->count(), files);
+}
+
+// lame's complaint about a full disk comes after its progress figures; the
+// line says it in plain words and points to the log, which keeps lame's
+// own lines and the command it was given, and copies them whole.
+void TstRunWindow::failureInPlainWordsAndLogged()
+{
+    const QString encoder = m_music->filePath(QStringLiteral("bin/lame"));
+    QVERIFY(TestUtil::WriteFile(encoder, "#!/bin/sh\n"
+                                         "printf '  128.0 100.0 99.9 0.1 0.0Error writing mp3 output' >&2\n"
+                                         "exit 1\n"));
+    QVERIFY(QFile::setPermissions(encoder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    NewWindow();
+    m_window->BatchRun()->SetEncoderProgram(encoder);
+    const QString source = m_music->filePath(QStringLiteral("in/song.wav"));
+    QVERIFY(TestUtil::WriteFile(source));
+    m_window->AddToQueue(source);
+    auto* list = Find<TQueueList>("QueueLst");
+
+    Find<QAbstractButton>("GoBtn")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->BatchRun()->IsRunning(), 10000);
+    QCOMPARE(Status(), QStringLiteral("Готово. Ошибок: 1"));
+    QCOMPARE(list->item(0)->toolTip(), QStringLiteral("Недостаточно места на диске"));
+    QCOMPARE(list->item(0)->icon().pixmap(16).toImage(), Icons::Error().pixmap(16).toImage());
+
+    // The tooltip shown over the line adds where the details are.
+    const QRect line = list->visualItemRect(list->item(0));
+    const QPoint at(line.left() + 30, line.center().y()); // over the source, not the output
+    QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), list->item(0)->toolTip() + u'\n' + TQueueList::LogHint());
+    QToolTip::hideText();
+
+    Find<QAction>("acLog")->trigger();
+    TLogWindow* log = m_window->LogWindow();
+    QVERIFY(log);
+    QTRY_VERIFY(log->isVisible());
+    const QString text = log->Text();
+    QVERIFY2(text.contains(QStringLiteral("Причина: Недостаточно места на диске")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("0.0Error writing mp3 output")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("  $ ") + encoder), qPrintable(text));
+    QVERIFY(text.contains(source));
+    log->findChild<QAbstractButton*>(QStringLiteral("LogCopyBtn"))->click();
+    QCOMPARE(QApplication::clipboard()->text(), text);
 }
 
 QTEST_MAIN(TstRunWindow)

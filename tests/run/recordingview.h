@@ -72,6 +72,7 @@ public:
     {
         warnings.insert(m_queue.Items(line), text);
     }
+    void ShowNotice(const QString& text) override { notices << text; }
 
     // Deletes a line and forgets its marks, as the window does.
     void Delete(int line)
@@ -94,6 +95,7 @@ public:
     int mode = 0;
     QStringList statuses;
     QStringList errors;
+    QStringList notices;
     QStringList progress; // "position/count:percent"
     QStringList lineProgress; // "source:percent"
     QList<int> timeLeft;

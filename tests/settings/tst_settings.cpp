@@ -65,6 +65,7 @@ ProgramSettings Stored()
     s.PortableNames = true;
     s.ExtraOptions = QStringLiteral("--lowpass 19 --noasm \"a b\"");
     s.ReplayGain = TReplayGain::Album;
+    s.NotifyAtEnd = false;
     return s;
 }
 
@@ -104,6 +105,7 @@ Lines StoredLines()
         {"File names", "dword:00000001"},
         {"Extra LAME options", "\"--lowpass 19 --noasm \\\"a b\\\"\""},
         {"ReplayGain", "dword:00000002"},
+        {"Notify at end", "dword:00000000"},
     };
 }
 
@@ -141,7 +143,8 @@ Lines EarlierLines()
     Lines lines = StoredLines();
     for (const char* name : {"Show output names", "Existing output", "Parallel jobs",
                              "Pause between jobs", "Source formats", "Embed cover art",
-                             "File names", "Extra LAME options", "ReplayGain"})
+                             "File names", "Extra LAME options", "ReplayGain",
+                             "Notify at end"})
         lines = Without(lines, name);
     return lines;
 }
@@ -153,7 +156,7 @@ Lines OutputColumnLines()
     Lines lines = StoredLines();
     for (const char* name : {"Parallel jobs", "Pause between jobs", "Source formats",
                              "Embed cover art", "File names", "Extra LAME options",
-                             "ReplayGain"})
+                             "ReplayGain", "Notify at end"})
         lines = Without(lines, name);
     return lines;
 }
@@ -305,6 +308,7 @@ void TstSettings::load_data()
         s.PortableNames = false;
         s.ExtraOptions.clear();
         s.ReplayGain = TReplayGain::Off;
+        s.NotifyAtEnd = true;
     });
     loads("format with the output column, without parallel jobs and pause",
           Compose(OutputColumnLines()), Changed([](ProgramSettings& s) {
@@ -325,6 +329,8 @@ void TstSettings::load_data()
           Changed([](ProgramSettings& s) { s.PortableNames = false; }));
     loads("file names as text", Compose(With(stored, "File names", "\"1\"")),
           Changed([](ProgramSettings& s) { s.PortableNames = false; }));
+    loads("notice at the end missing", Compose(Without(stored, "Notify at end")),
+          Changed([](ProgramSettings& s) { s.NotifyAtEnd = true; }));
     loads("optional values in front, other case",
           Compose(Lines{{"show OUTPUT names", "dword:00000000"}, {"Existing Output", "dword:00000002"},
                         {"PARALLEL jobs", "dword:00000000"}, {"pause between JOBS", "dword:00000001"}}
