@@ -66,7 +66,20 @@ TOutputNamer::Assignment TOutputNamer::Assign(TQueueItem& job, const ProgramSett
                                               const TQueueItem* self)
 {
     BuildOutputPath(job, m_tree, settings, mode);
+    return Place(job, existing, self);
+}
 
+TOutputNamer::Assignment TOutputNamer::AssignGiven(TQueueItem& job, const QString& path,
+                                                   TExistingOutput existing,
+                                                   const TQueueItem* self)
+{
+    job.SetOutputFile(path);
+    return Place(job, existing, self);
+}
+
+TOutputNamer::Assignment TOutputNamer::Place(TQueueItem& job, TExistingOutput existing,
+                                             const TQueueItem* self)
+{
     Assignment a;
     a.wanted = job.OutputFile();
     if (a.wanted.isEmpty()) {

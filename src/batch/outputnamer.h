@@ -35,6 +35,12 @@ public:
     Assignment Assign(TQueueItem& job, const ProgramSettings& settings, int mode,
                       TExistingOutput existing, const TQueueItem* self);
 
+    // A job whose output was decided before (a plan made over the whole
+    // library): path as given, then the same numbering against this run's
+    // earlier jobs and files on disk as Assign. The job's Track stays as it is.
+    Assignment AssignGiven(TQueueItem& job, const QString& path, TExistingOutput existing,
+                           const TQueueItem* self);
+
     // path with " (n)" inserted before the extension of its file name.
     static QString Numbered(const QString& path, int n);
 
@@ -54,6 +60,7 @@ private:
         QSet<QString> names; // every entry, once listed
     };
     bool Exists(const QString& path);
+    Assignment Place(TQueueItem& job, TExistingOutput existing, const TQueueItem* self);
 
     TNamingTree m_tree;
     QHash<QString, const TQueueItem*> m_given;  // cleaned path -> job that got it

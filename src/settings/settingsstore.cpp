@@ -65,11 +65,11 @@ bool ReadString(const TRegKey& key, const QString& name, QString& field)
 
 } // namespace
 
-void LoadSettings(ProgramSettings& settings,
-                  const std::function<bool(const QString& folder)>& folderRestore)
+namespace {
+
+void LoadFromKey(TRegKey& k, ProgramSettings& settings,
+                 const std::function<bool(const QString& folder)>& folderRestore)
 {
-    const std::unique_ptr<TRegKey> key = OpenUserKey(kSettingsKey);
-    const TRegKey& k = *key;
     ProgramSettings s;
     QString folder;
     const bool ok = ReadNumber(k, QStringLiteral("ABitrate"), s.ABitrate)
@@ -112,7 +112,7 @@ void LoadSettings(ProgramSettings& settings,
         s.AllSourceFormats = *formats == 1;
     if (const auto cover = ReadDword(k, QStringLiteral("Embed cover art")))
         s.EmbedCoverArt = *cover != 0;
-    key->Close();
+    k.Close();
 
     if (!ok) {
         settings = ProgramSettings();
@@ -126,6 +126,19 @@ void LoadSettings(ProgramSettings& settings,
     // view where it was, and the loaded settings stay.
     if (folderRestore)
         folderRestore(folder);
+}
+
+} // namespace
+
+void LoadSettings(ProgramSettings& settings,
+                  const std::function<bool(const QString& folder)>& folderRestore)
+{
+    LoadFromKey(*OpenUserKey(kSettingsKey), settings, folderRestore);
+}
+
+void LoadSettingsFile(ProgramSettings& settings, const QString& file)
+{
+    LoadFromKey(*OpenKeyFile(file, kSettingsKey), settings, {});
 }
 
 bool SaveSettings(const ProgramSettings& settings, const QString& folder,
