@@ -82,7 +82,7 @@ QString ReadLine(QByteArrayView text, Line& line)
     const std::optional<QString> output = Unquote(fields[1]);
     if (!source || !output)
         return QCoreApplication::translate("PlanFile", "путь содержит нулевой байт или неизвестную последовательность с обратной косой чертой");
-    if (fields[0].size() > MaxPathBytes || fields[1].size() > MaxPathBytes)
+    if (source->toUtf8().size() > MaxPathBytes || output->toUtf8().size() > MaxPathBytes)
         return QCoreApplication::translate("PlanFile", "путь длиннее %1 байт").arg(MaxPathBytes);
     if (!source->startsWith(u'/') || !output->startsWith(u'/'))
         return QCoreApplication::translate("PlanFile", "пути должны быть абсолютными");

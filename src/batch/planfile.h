@@ -39,8 +39,10 @@ struct Line
 };
 
 inline constexpr qsizetype MaxBytes = 256 * 1024 * 1024;
-inline constexpr qsizetype MaxLineBytes = 3 * 4096 + 64;
+// A path, as UTF-8 once its escapes are read; a line holds two written
+// paths (each at most twice as long) and its marks.
 inline constexpr qsizetype MaxPathBytes = 4096;
+inline constexpr qsizetype MaxLineBytes = 4 * MaxPathBytes + 64;
 
 struct Parsed
 {
