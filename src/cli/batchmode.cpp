@@ -178,6 +178,14 @@ int FromPlan(Jobs& jobs, const TBatchOptions& o, const ProgramSettings& settings
     return AllDone;
 }
 
+// The jobs of a saved queue, as the window would reopen them.
+int FromQueue(Jobs& jobs, const TBatchOptions& o, const ProgramSettings& settings, int mode)
+{
+    Q_UNUSED(jobs) Q_UNUSED(o) Q_UNUSED(settings) Q_UNUSED(mode)
+    Err(Tr("--queue пока не поддерживается"));
+    return Refused;
+}
+
 std::vector<const TQueueItem*> AllJobs(const TQueue& queue)
 {
     std::vector<const TQueueItem*> all;
@@ -251,12 +259,6 @@ int Main(const QStringList& arguments)
         Err(Tr("справка: tessary --batch --help"));
         return Refused;
     }
-    if (!o.queueFile.isEmpty()) {
-        // The queue file's reader is the window's; it is not wired in here yet.
-        Err(Tr("--queue пока не поддерживается"));
-        return Refused;
-    }
-
     ProgramSettings settings;
     if (o.settingsFile.isEmpty()) {
         LoadSettings(settings, {});
@@ -284,10 +286,11 @@ int Main(const QStringList& arguments)
     const int mode = o.decode ? DecodeMode : EncodeMode;
 
     Jobs jobs;
-    if (const int status = o.planFile.isEmpty() ? FromSources(jobs, o, settings, mode)
-                                                : FromPlan(jobs, o, settings, mode);
-        status != AllDone)
-        return status;
+    const int loaded = !o.planFile.isEmpty()    ? FromPlan(jobs, o, settings, mode)
+                       : !o.queueFile.isEmpty() ? FromQueue(jobs, o, settings, mode)
+                                                : FromSources(jobs, o, settings, mode);
+    if (loaded != AllDone)
+        return loaded;
 
     if (o.printPlan)
         return PrintPlan(jobs, settings, mode, existing);
