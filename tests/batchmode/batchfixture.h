@@ -82,6 +82,7 @@ struct Home
 {
     QTemporaryDir dir;
     ProgramSettings settings;
+    QString language = QStringLiteral("ru"); // the desktop's, as LANGUAGE names it
 
     Home()
     {
@@ -106,8 +107,10 @@ struct Home
             env.remove(QString::fromLatin1(name));
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
-        // The messages the tests read are the Russian originals.
-        env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("ru"));
+        env.insert(QStringLiteral("LANGUAGE"), language);
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        env.remove(QStringLiteral("LC_ALL"));
+        env.remove(QStringLiteral("LC_MESSAGES"));
         env.remove(QStringLiteral("TESSARY_ENCODER"));
         return env;
     }

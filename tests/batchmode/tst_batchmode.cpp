@@ -37,6 +37,7 @@ private Q_SLOTS:
     void encodesWithoutDisplay();
     void exitStatus_data();
     void exitStatus();
+    void speaksDesktopLanguage();
     void interrupted_data();
     void interrupted();
     void planRunsItsPairs();
@@ -143,6 +144,26 @@ void TstBatchMode::exitStatus()
     if (outputExists)
         QCOMPARE(TestUtil::ReadFile(home.Path(QStringLiteral("out/a.mp3"))), QByteArray("old"));
     QVERIFY(QFileInfo::exists(home.Path(QStringLiteral("in/a.wav"))));
+}
+
+// The messages and the summary follow the desktop's language, as the window.
+void TstBatchMode::speaksDesktopLanguage()
+{
+    Home home;
+    home.language = QStringLiteral("en");
+    home.SaveSettings();
+    QVERIFY(TestUtil::WriteWav(home.Path(QStringLiteral("in/a.wav"))));
+    const Result bad = home.Run({QStringLiteral("--batch"), QStringLiteral("--existing"),
+                                 QStringLiteral("maybe"), home.Path(QStringLiteral("in"))});
+    QCOMPARE(bad.status, 2);
+    QVERIFY2(bad.err.contains("expected overwrite, skip or keep-both"), bad.err.constData());
+    const Result failed = home.Run({QStringLiteral("--batch"), home.Path(QStringLiteral("in"))},
+                                   QString(), QStringLiteral("/bin/false"));
+    QCOMPARE(failed.status, 1);
+    const QString text = QString::fromUtf8(failed.out);
+    QVERIFY2(text.contains(QStringLiteral("Summary: 0 of 1 done, errors: 1")), failed.out.constData());
+    for (const QChar c : text)
+        QVERIFY2(c.script() != QChar::Script_Cyrillic, failed.out.constData());
 }
 
 void TstBatchMode::interrupted_data()
