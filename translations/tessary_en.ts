@@ -35,6 +35,16 @@ The given WAV files are added to the queue; a folder adds its WAV files, sub-fol
             <source>tessary: не файл текущего вида и не папка, пропущено: %1</source>
             <translation>tessary: not a file of the current kind or a folder, ignored: %1</translation>
         </message>
+        <message>
+            <source>tessary: не удалось запустить %1: %2
+</source>
+            <translation>tessary: cannot start %1: %2
+</translation>
+        </message>
+        <message>
+            <source>Без окна: tessary --batch ... и tessary --plan ... (справка: tessary --batch --help).</source>
+            <translation>Without a window: tessary --batch ... and tessary --plan ... (help: tessary --batch --help).</translation>
+        </message>
     </context>
     <context>
         <name>TAboutF</name>
@@ -1353,6 +1363,222 @@ frequencies</translation>
         <message>
             <source>Открыть &amp;папку</source>
             <translation>Open &amp;folder</translation>
+        </message>
+    </context>
+    <context>
+        <name>BatchMode</name>
+        <message>
+            <source>Использование:
+  tessary --batch [ПАРАМЕТРЫ] ФАЙЛ|ПАПКА...   сжать без окна
+  tessary --batch [ПАРАМЕТРЫ] --plan ФАЙЛ|-   выполнить задания плана
+  tessary --plan [ПАРАМЕТРЫ] ФАЙЛ|ПАПКА...    вывести план, ничего не запуская
+
+Параметры:
+  --settings ФАЙЛ     файл настроек вместо файла пользователя
+  --target ПАПКА      папка назначения
+  --jobs N            заданий одновременно (0 — по числу ядер)
+  --existing overwrite|skip|keep-both
+                      что делать с уже существующими файлами результата
+  --decode            декодирование MP3 в WAV
+  --delete-source     удалять исходный файл после выполненного задания
+  --json              по объекту JSON в строке на каждое событие
+
+Строка плана: исходный файл, файл результата, отметки и номер трека,
+через табуляцию; в путях \\ — обратная косая черта, \t — табуляция,
+\n — перевод строки, \r — возврат каретки.
+Код выхода: 0 — все задания выполнены или пропущены по выбору,
+1 — есть ошибки, 2 — неверный вызов или запуск отклонён, 130 — прервано.
+</source>
+            <translation>Usage:
+  tessary --batch [OPTIONS] FILE|FOLDER...   encode without a window
+  tessary --batch [OPTIONS] --plan FILE|-   run the jobs of a plan
+  tessary --plan [OPTIONS] FILE|FOLDER...    print the plan, run nothing
+
+Options:
+  --settings FILE     a settings file instead of the user's
+  --target FOLDER     the target folder
+  --jobs N            jobs at once (0: one per core)
+  --existing overwrite|skip|keep-both
+                      what to do with output files that exist already
+  --decode            decode MP3 to WAV
+  --delete-source     delete each source once its job is done
+  --json              one JSON object a line for every event
+
+A plan line: source file, output file, marks and track number,
+separated by tabs; in paths \\ is a backslash, \t a tab,
+\n a newline, \r a carriage return.
+Exit status: 0 every job done or skipped by choice,
+1 some job failed, 2 bad usage or start refused, 130 interrupted.
+</translation>
+        </message>
+        <message>
+            <source>файл плана не найден: %1</source>
+            <translation>plan file not found: %1</translation>
+        </message>
+        <message>
+            <source>не удалось открыть план: %1</source>
+            <translation>cannot open the plan: %1</translation>
+        </message>
+        <message>
+            <source>не файл текущего вида и не папка: %1</source>
+            <translation>neither a file of the current kind nor a folder: %1</translation>
+        </message>
+        <message>
+            <source>план, строка %1: %2</source>
+            <translation>plan, line %1: %2</translation>
+        </message>
+        <message>
+            <source>план, задание %1: %2: %3</source>
+            <translation>plan, job %1: %2: %3</translation>
+        </message>
+        <message>
+            <source>файлы результата уже существуют (%1):</source>
+            <translation>output files exist already (%1):</translation>
+        </message>
+        <message>
+            <source>запуск отменён: укажите --existing overwrite, skip или keep-both</source>
+            <translation>not started: give --existing overwrite, skip or keep-both</translation>
+        </message>
+        <message>
+            <source>справка: tessary --batch --help</source>
+            <translation>help: tessary --batch --help</translation>
+        </message>
+        <message>
+            <source>--queue пока не поддерживается</source>
+            <translation>--queue is not supported yet</translation>
+        </message>
+        <message>
+            <source>файл настроек не найден: %1</source>
+            <translation>settings file not found: %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>PlanFile</name>
+        <message>
+            <source>ожидалось 4 поля через табуляцию, найдено %1</source>
+            <translation>expected 4 fields separated by tabs, found %1</translation>
+        </message>
+        <message>
+            <source>путь содержит нулевой байт или неизвестную последовательность с обратной косой чертой</source>
+            <translation>a path holds a NUL byte or an unknown backslash escape</translation>
+        </message>
+        <message>
+            <source>путь длиннее %1 байт</source>
+            <translation>a path is longer than %1 bytes</translation>
+        </message>
+        <message>
+            <source>пути должны быть абсолютными</source>
+            <translation>paths must be absolute</translation>
+        </message>
+        <message>
+            <source>неизвестная отметка «%1»</source>
+            <translation>unknown mark "%1"</translation>
+        </message>
+        <message>
+            <source>задание не может быть одновременно перезаписано и пропущено</source>
+            <translation>a job cannot be both overwritten and skipped</translation>
+        </message>
+        <message>
+            <source>номер трека должен быть числом от 0 до 255</source>
+            <translation>the track must be a number from 0 to 255</translation>
+        </message>
+        <message>
+            <source>план больше %1 байт</source>
+            <translation>the plan is larger than %1 bytes</translation>
+        </message>
+        <message>
+            <source>строка длиннее %1 байт</source>
+            <translation>the line is longer than %1 bytes</translation>
+        </message>
+        <message>
+            <source>папка назначения задана не абсолютным путём</source>
+            <translation>the target folder is not an absolute path</translation>
+        </message>
+        <message>
+            <source>файл результата лежит вне папки назначения</source>
+            <translation>the output lies outside the target folder</translation>
+        </message>
+        <message>
+            <source>имя файла результата не оканчивается на %1</source>
+            <translation>the output file name does not end in %1</translation>
+        </message>
+        <message>
+            <source>файл результата совпадает с исходным</source>
+            <translation>the output is the source itself</translation>
+        </message>
+    </context>
+    <context>
+        <name>TBatchOptions</name>
+        <message>
+            <source>параметру %1 нужно значение</source>
+            <translation>option %1 needs a value</translation>
+        </message>
+        <message>
+            <source>параметр %1 не принимает значения</source>
+            <translation>option %1 takes no value</translation>
+        </message>
+        <message>
+            <source>--jobs: ожидалось число от 0 до %1</source>
+            <translation>--jobs: expected a number from 0 to %1</translation>
+        </message>
+        <message>
+            <source>--existing: ожидалось overwrite, skip или keep-both</source>
+            <translation>--existing: expected overwrite, skip or keep-both</translation>
+        </message>
+        <message>
+            <source>неизвестный параметр: %1</source>
+            <translation>unknown option: %1</translation>
+        </message>
+        <message>
+            <source>параметру --plan нужно значение: файл плана или «-»</source>
+            <translation>--plan needs a value: a plan file or "-"</translation>
+        </message>
+        <message>
+            <source>не указаны файлы, папки, --plan или --queue</source>
+            <translation>no files, folders, --plan or --queue given</translation>
+        </message>
+        <message>
+            <source>файлы и папки, --plan и --queue нельзя сочетать</source>
+            <translation>files and folders, --plan and --queue cannot be combined</translation>
+        </message>
+    </context>
+    <context>
+        <name>TConsoleRunView</name>
+        <message>
+            <source>Начато: %1 → %2</source>
+            <translation>Started: %1 → %2</translation>
+        </message>
+        <message>
+            <source>Готово: %1</source>
+            <translation>Done: %1</translation>
+        </message>
+        <message>
+            <source>Ошибка: %1: %2</source>
+            <translation>Failed: %1: %2</translation>
+        </message>
+        <message>
+            <source>Пропущено: %1: %2</source>
+            <translation>Skipped: %1: %2</translation>
+        </message>
+        <message>
+            <source>%1 из %2</source>
+            <translation>%1 of %2</translation>
+        </message>
+        <message>
+            <source>Итог: выполнено %1 из %2, ошибок: %3, пропущено: %4</source>
+            <translation>Summary: %1 of %2 done, errors: %3, skipped: %4</translation>
+        </message>
+        <message>
+            <source>, не запущено: %1</source>
+            <translation>, not run: %1</translation>
+        </message>
+        <message>
+            <source>, время: %1 с</source>
+            <translation>, time: %1 s</translation>
+        </message>
+        <message>
+            <source> (прервано)</source>
+            <translation> (interrupted)</translation>
         </message>
     </context>
 </TS>

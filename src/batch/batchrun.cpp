@@ -176,7 +176,11 @@ QString TBatchRun::SourceProblem(const QString& path)
 void TBatchRun::StartJob(TQueueItem* job, int line)
 {
     const int mode = m_view.CurrentMode();
-    const TOutputNamer::Assignment named = m_namer->Assign(*job, m_settings, mode, m_existing, job);
+    const auto given = m_given.constFind(job->Id());
+    const TOutputNamer::Assignment named =
+        given != m_given.cend()
+            ? m_namer->AssignGiven(*job, given->path, given->existing.value_or(m_existing), job)
+            : m_namer->Assign(*job, m_settings, mode, m_existing, job);
     if (named.skip) {
         // Like a processed line: no status text, no pause, not an error.
         m_view.SetLineSkipped(line, SkippedReason());

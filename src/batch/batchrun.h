@@ -19,6 +19,14 @@
 #include <vector>
 
 class IRunView;
+
+// A job's output decided before the run (a plan made over a whole library):
+// the path, and the choice for a file found there when the plan made one.
+struct TGivenOutput
+{
+    QString path;
+    std::optional<TExistingOutput> existing;
+};
 class QTimer;
 class TOutputNamer;
 class TQueue;
@@ -61,6 +69,10 @@ public:
     void Cancel();
     bool IsRunning() const { return m_running; }
     bool CancelRequested() const { return m_cancelRequested; }
+
+    // Before Start: these jobs (by Id) take the given outputs instead of
+    // being named by the run; their Track is used as it stands.
+    void SetGivenOutputs(QHash<quint64, TGivenOutput> given) { m_given = std::move(given); }
 
     // Tests and the benchmark: a fake encoder; empty looks up "lame".
     void SetEncoderProgram(const QString& path) { m_program = path; }
@@ -168,6 +180,7 @@ private:
     quint64 m_generation = 0;  // tells a run's timers from a later run's
     TExistingOutput m_existing = TExistingOutput::KeepBoth;
     std::unique_ptr<TOutputNamer> m_namer;
+    QHash<quint64, TGivenOutput> m_given;
     QSet<QString> m_cleanedFolders;  // output folders rid of stale temporaries
     TJobScheduler m_scheduler;
     TRunGain m_gain;       // ReplayGain steps after the jobs, in the same slots

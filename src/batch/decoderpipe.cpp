@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace {
 
 const char* const kSuffixes[] = {"flac", "ogg", "oga", "opus", "aif", "aiff", "m4a", "wv"};
@@ -91,6 +93,10 @@ int TDecoderPipe::ParseProgress(QStringView line, qint64 durationMs)
 
 TDecoderPipe::TDecoderPipe(QObject* parent) : QObject(parent)
 {
+    // A process group of its own: Ctrl+C in the terminal goes to the whole
+    // foreground group, and must reach only Tessary, which lets running jobs
+    // finish on the first one.
+    m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setReadChannel(QProcess::StandardError);
     connect(&m_process, &QProcess::readyReadStandardError, this, &TDecoderPipe::OnReadyRead);

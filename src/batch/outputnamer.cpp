@@ -144,16 +144,33 @@ TOutputNamer::Assignment TOutputNamer::Assign(TQueueItem& job, const ProgramSett
     const QString base = Naming::OutputBase(job, settings);
     const TFsKind kind = KindOf(base);
     const NameRules::TTarget target{kind, settings.PortableNames};
-    const TFsKind fold = target.Rules();
     Assignment a;
     BuildOutputPath(job, m_tree, settings, mode, kind, &a.notes);
+    return Place(job, existing, self, base.size(), target, std::move(a));
+}
 
+TOutputNamer::Assignment TOutputNamer::AssignGiven(TQueueItem& job, const QString& path,
+                                                   TExistingOutput existing,
+                                                   const TQueueItem* self)
+{
+    // The path was made for its file system when the plan was made; here it
+    // is only compared as that file system compares names.
+    job.SetOutputFile(path);
+    const QString folder = path.left(path.lastIndexOf(u'/') + 1);
+    const NameRules::TTarget target{KindOf(folder), false};
+    return Place(job, existing, self, folder.size(), target, Assignment());
+}
+
+TOutputNamer::Assignment TOutputNamer::Place(TQueueItem& job, TExistingOutput existing,
+                                             const TQueueItem* self, qsizetype baseSize,
+                                             const NameRules::TTarget& target, Assignment a)
+{
+    const TFsKind fold = target.Rules();
     a.wanted = job.OutputFile();
     if (a.wanted.isEmpty()) {
         a.path = a.wanted;
         return a;
     }
-    const qsizetype baseSize = base.size();
     if (NameRules::CaseInsensitive(fold)) {
         a.wanted = SpellFolders(a.wanted, baseSize, fold, &a.notes);
         job.SetOutputFile(a.wanted);

@@ -45,6 +45,12 @@ public:
     Assignment Assign(TQueueItem& job, const ProgramSettings& settings, int mode,
                       TExistingOutput existing, const TQueueItem* self);
 
+    // A job whose output was decided before (a plan made over the whole
+    // library): path as given, then the same numbering against this run's
+    // earlier jobs and files on disk as Assign. The job's Track stays as it is.
+    Assignment AssignGiven(TQueueItem& job, const QString& path, TExistingOutput existing,
+                           const TQueueItem* self);
+
     // path with " (n)" inserted before the extension of its file name.
     static QString Numbered(const QString& path, int n, const NameRules::TTarget& target = {});
 
@@ -70,6 +76,8 @@ private:
     // wanted with each folder below base spelled as first met.
     QString SpellFolders(const QString& wanted, qsizetype baseSize, TFsKind fold,
                          QStringList* notes);
+    Assignment Place(TQueueItem& job, TExistingOutput existing, const TQueueItem* self,
+                     qsizetype baseSize, const NameRules::TTarget& target, Assignment a);
 
     TNamingTree m_tree;
     TFileSystemProbe m_probe;

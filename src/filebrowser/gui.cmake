@@ -1,6 +1,5 @@
 # GUI: the file list box and the folder tree (Qt Widgets, over the watcher).
 add_library(tessary_filebrowser_gui STATIC
-  filelistreader.cpp
   filelistmodel.cpp
   filelistdelegate.cpp
   newfilelistbox.cpp

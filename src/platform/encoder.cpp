@@ -159,6 +159,10 @@ QString CleanLine(const QString& raw)
 
 TEncoderProcess::TEncoderProcess(QObject* parent) : QObject(parent)
 {
+    // A process group of its own: Ctrl+C in the terminal goes to the whole
+    // foreground group, and must reach only Tessary, which lets running jobs
+    // finish on the first one.
+    m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setStandardInputFile(QProcess::nullDevice());
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &TEncoderProcess::OnReadyRead);

@@ -434,3 +434,10 @@ std::unique_ptr<TRegKey> OpenUserKey(const QString& subKey)
         path = root + u'/' + parts.join(u'/') + QStringLiteral(".reg");
     return std::make_unique<TRegFileKey>(path, keyName);
 }
+
+std::unique_ptr<TRegKey> OpenKeyFile(const QString& filePath, const QString& subKey)
+{
+    const QStringList parts = subKey.split(u'\\', Qt::SkipEmptyParts);
+    return std::make_unique<TRegFileKey>(filePath,
+                                         QStringLiteral("HKEY_CURRENT_USER\\") + parts.join(u'\\'));
+}

@@ -60,3 +60,7 @@ public:
 // dropped, the other parts become folders and the last one the file name.
 // A port to another system provides its own definition of this function.
 std::unique_ptr<TRegKey> OpenUserKey(const QString& subKey);
+
+// The same key kept in the file filePath instead (a settings file handed to
+// the batch mode). Nothing is created or written unless Set() and Close().
+std::unique_ptr<TRegKey> OpenKeyFile(const QString& filePath, const QString& subKey);

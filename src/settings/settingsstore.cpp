@@ -92,11 +92,11 @@ QList<TCompressPreset> ReadPresets(const TRegKey& key)
 
 } // namespace
 
-void LoadSettings(ProgramSettings& settings,
-                  const std::function<bool(const QString& folder)>& folderRestore)
+namespace {
+
+void LoadFromKey(TRegKey& k, ProgramSettings& settings,
+                 const std::function<bool(const QString& folder)>& folderRestore)
 {
-    const std::unique_ptr<TRegKey> key = OpenUserKey(kSettingsKey);
-    const TRegKey& k = *key;
     ProgramSettings s;
     QString folder;
     const bool ok = ReadNumber(k, QStringLiteral("ABitrate"), s.ABitrate)
@@ -150,7 +150,7 @@ void LoadSettings(ProgramSettings& settings,
     s.UserPresets = ReadPresets(k);
     if (const auto notify = ReadDword(k, QStringLiteral("Notify at end")))
         s.NotifyAtEnd = *notify != 0;
-    key->Close();
+    k.Close();
 
     if (!ok) {
         settings = ProgramSettings();
@@ -164,6 +164,19 @@ void LoadSettings(ProgramSettings& settings,
     // view where it was, and the loaded settings stay.
     if (folderRestore)
         folderRestore(folder);
+}
+
+} // namespace
+
+void LoadSettings(ProgramSettings& settings,
+                  const std::function<bool(const QString& folder)>& folderRestore)
+{
+    LoadFromKey(*OpenUserKey(kSettingsKey), settings, folderRestore);
+}
+
+void LoadSettingsFile(ProgramSettings& settings, const QString& file)
+{
+    LoadFromKey(*OpenKeyFile(file, kSettingsKey), settings, {});
 }
 
 bool SaveSettings(const ProgramSettings& settings, const QString& folder,

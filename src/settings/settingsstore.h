@@ -19,6 +19,10 @@
 void LoadSettings(ProgramSettings& settings,
                   const std::function<bool(const QString& folder)>& folderRestore);
 
+// The same from a settings file of the caller's choosing (the batch mode's
+// --settings), read only; no folder is restored.
+void LoadSettingsFile(ProgramSettings& settings, const QString& file);
+
 // Writes the 21 values, "Folder" holding folder, then the optional ones. On failure calls onError with
 // "Failed to set data for '<value name>'" and returns false.
 bool SaveSettings(const ProgramSettings& settings, const QString& folder,

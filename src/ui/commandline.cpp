@@ -5,7 +5,12 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <unistd.h>
 
 namespace CommandLine {
 
@@ -30,7 +35,9 @@ bool HandleInfo(int argc, char* argv[], int* status)
     parser.setApplicationDescription(
         QCoreApplication::translate("CommandLine", "Tessary — пакетная оболочка для MP3-кодировщика LAME.\n"
            "Указанные WAV-файлы добавляются в очередь; папка добавляет свои WAV-файлы, "
-           "включая подпапки."));
+           "включая подпапки.") + u'\n'
+        + QCoreApplication::translate("CommandLine", "Без окна: tessary --batch ... и tessary --plan ... "
+           "(справка: tessary --batch --help)."));
     parser.addPositionalArgument(QStringLiteral("sources"), QCoreApplication::translate("CommandLine", "WAV-файлы и папки для очереди."),
                                  QCoreApplication::translate("CommandLine", "[ФАЙЛ|ПАПКА]..."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
@@ -47,6 +54,39 @@ bool HandleInfo(int argc, char* argv[], int* status)
     std::fflush(stdout);
     *status = 0;
     return true;
+}
+
+bool WantsBatch(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--")
+            return false;
+        if (a == "--batch" || a == "--plan" || a.startsWith("--plan="))
+            return true;
+    }
+    return false;
+}
+
+int ExecBatch(int argc, char* argv[])
+{
+    // /proc/self/exe, not argv[0]: the folder of the binary that runs, also
+    // when it was started through a link or from PATH.
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    QByteArray program = n > 0 ? QByteArray(self, int(n)) : QByteArray(argv[0]);
+    program = program.left(program.lastIndexOf('/') + 1) + "tessary-batch";
+    std::vector<char*> args(argv, argv + argc);
+    args.push_back(nullptr);
+    args[0] = program.data();
+    ::execv(program.constData(), args.data());
+    const int error = errno;
+    QCoreApplication app(argc, argv);
+    Translations::Install(Translations::DesktopLanguage());
+    std::fputs(qPrintable(QCoreApplication::translate("CommandLine", "tessary: не удалось запустить %1: %2\n")
+                              .arg(QString::fromLocal8Bit(program), QString::fromLocal8Bit(std::strerror(error)))),
+               stderr);
+    return 2;
 }
 
 QStringList Sources(const QStringList& arguments)

@@ -10,6 +10,13 @@ namespace CommandLine {
 // display). Returns true when the program is to end with *status.
 bool HandleInfo(int argc, char* argv[], int* status);
 
+// Whether the arguments ask for the batch mode (--batch or --plan before "--").
+bool WantsBatch(int argc, char* argv[]);
+// Replaces this process by tessary-batch from the folder of this executable,
+// with the same arguments, so the batch work never needs the widget
+// library. Returns only when that fails, with exit status 2.
+int ExecBatch(int argc, char* argv[]);
+
 // The arguments that name sources: everything after the program name that
 // is not an option ("--" ends the options).
 QStringList Sources(const QStringList& arguments);

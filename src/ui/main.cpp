@@ -15,6 +15,10 @@
 
 int main(int argc, char* argv[])
 {
+    // --batch and --plan: the program without a window, before anything of
+    // the GUI is made (no display needed, no connection to one).
+    if (CommandLine::WantsBatch(argc, argv))
+        return CommandLine::ExecBatch(argc, argv);
     if (int status = 0; CommandLine::HandleInfo(argc, argv, &status))
         return status;
     QApplication app(argc, argv);

@@ -1,7 +1,6 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
-#include "compressvalues.h"
 #include "decoderpipe.h"
 #include "emptyhint.h"
 #include "filedrop.h"
@@ -12,6 +11,7 @@
 #include "listkeys.h"
 #include "logwindow.h"
 #include "newfilelistbox.h"
+#include "newjob.h"
 #include "outputpreview.h"
 #include "paths.h"
 #include "prefdialog.h"
@@ -222,8 +222,7 @@ void TMainF::AddToQueue(const QString& path)
                                  ? TSourceTags::Read(path)
                                  : TSourceTags();
     m_queueList->AddToQueue(path, [this, &tags](TQueueItem& job) {
-        TCompressValues::From(m_settings).StoreTo(job);
-        m_tagEditor->InitNewJob(job, &tags);
+        NewJob::Init(job, m_settings, m_tagEditor->FixedForNewJobs(), &tags);
     });
 }
 

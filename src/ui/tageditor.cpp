@@ -1,5 +1,7 @@
 #include "tageditor.h"
 
+#include "newjob.h"
+
 #include "genres.h"
 #include "queue.h"
 #include "sourcetags.h"
@@ -294,51 +296,28 @@ TQueueItem* TTagEditor::CurrentJob() const
 
 void TTagEditor::InitNewJob(TQueueItem& job, const TSourceTags* source)
 {
-    job.SetId3v1(m_id3v1->isChecked());
-    job.SetId3v2(m_id3v2->isChecked());
-    bool fromSource = false;
+    NewJob::ApplyTags(job, FixedForNewJobs(), source);
+}
 
-    job.SetTrack(0);
+NewJob::Fixed TTagEditor::FixedForNewJobs()
+{
+    NewJob::Fixed f;
+    f.id3v1 = m_id3v1->isChecked();
+    f.id3v2 = m_id3v2->isChecked();
     if (m_trackFix->isChecked())
-        job.SetTrack(quint8(TrackNumber()));
-    if (TrackFixed()) {
-        job.AutoTrack = false;
-    } else if (source && source->Track) {
-        // A number the source gives is kept by the run instead of counted.
-        job.SetTrack(*source->Track);
-        job.AutoTrack = false;
-        fromSource = true;
-    }
-
-    auto value = [&fromSource](const QLineEdit* edit, const QCheckBox* fix,
-                               const std::optional<QString>* given) {
-        if (fix->isChecked())
-            return edit->text().left(kTagLength);
-        if (given && given->has_value()) {
-            fromSource = true;
-            return given->value();
-        }
-        return QString();
+        f.track = quint8(TrackNumber());
+    f.trackFixed = TrackFixed();
+    const auto fixed = [](const QLineEdit* edit, const QCheckBox* fix) {
+        return fix->isChecked() ? std::optional<QString>(edit->text()) : std::nullopt;
     };
-    job.SetTitle(value(m_title, m_titleFix, source ? &source->Title : nullptr));
-    job.SetArtist(value(m_artist, m_artistFix, source ? &source->Artist : nullptr));
-    job.SetAlbum(value(m_album, m_albumFix, source ? &source->Album : nullptr));
-    // The year setter ignores empty text; a zero is what empties a year.
-    const QString year = value(m_year, m_yearFix, source ? &source->Year : nullptr);
-    job.SetYear(year.isEmpty() ? QStringLiteral("0") : year);
-    job.SetComment(value(m_comment, m_commentFix, source ? &source->Comment : nullptr));
-
-    if (m_genreFix->isChecked()) {
-        job.SetGenre(ShownGenre());
-    } else if (source && source->Genre) {
-        job.SetGenre(*source->Genre);
-        fromSource = true;
-    } else {
-        job.SetGenre(NoGenre);
-    }
-
-    if (fromSource && !job.Id3v1() && !job.Id3v2())
-        job.SetId3v2(true);
+    f.title = fixed(m_title, m_titleFix);
+    f.artist = fixed(m_artist, m_artistFix);
+    f.album = fixed(m_album, m_albumFix);
+    f.year = fixed(m_year, m_yearFix);
+    f.comment = fixed(m_comment, m_commentFix);
+    if (m_genreFix->isChecked())
+        f.genre = ShownGenre();
+    return f;
 }
 
 bool TTagEditor::eventFilter(QObject* watched, QEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "newjob.h"
+
 #include <QGroupBox>
 
 struct TSourceTags;
@@ -42,6 +44,8 @@ public:
     // source's own value (if given) takes the place of "empty"; a job that
     // gets any value from its source and no tag version gets ID3v2.
     void InitNewJob(TQueueItem& job, const TSourceTags* source = nullptr);
+    // What the editor holds for new jobs, for NewJob::Init.
+    NewJob::Fixed FixedForNewJobs();
 
     // The genre number of a name as the genre box shows it: its index in
     // GenreNames (exact comparison), or 255 when it names no genre.

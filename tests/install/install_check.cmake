@@ -26,6 +26,17 @@ if(NOT rc EQUAL 0)
   fail("the installed program did not start and quit cleanly (${rc}):\n${out}")
 endif()
 
+# The batch mode: tessary --plan starts the tessary-batch installed beside
+# it, which needs no display.
+unset(ENV{QT_QPA_PLATFORM})
+unset(ENV{DISPLAY})
+execute_process(COMMAND "${program}" --plan --help RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                ERROR_VARIABLE out TIMEOUT 60)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "--plan")
+  fail("the installed tessary --plan --help did not run tessary-batch (${rc}):\n${out}")
+endif()
+set(ENV{QT_QPA_PLATFORM} offscreen)
+
 # The menu entry: names in English and Russian, the audio/video menu, and an
 # Exec and Icon that point at what was installed.
 set(entry "${PREFIX}/share/applications/tessary.desktop")
