@@ -89,6 +89,8 @@ public:
 Q_SIGNALS:
     // After the end step ("Готово" or its variants).
     void Finished();
+    // A job's encoder has started (its output path and track are set).
+    void JobStarted(quint64 id);
 
 private:
     void Fill();

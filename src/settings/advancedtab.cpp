@@ -63,6 +63,8 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     m_allFormats->setObjectName(QStringLiteral("SourceFormatsCB"));
     m_cover = new QCheckBox(tr("Вставлять обложку"));
     m_cover->setObjectName(QStringLiteral("CoverArtCB"));
+    m_keepQueue = new QCheckBox(tr("Сохранять очередь при выходе"));
+    m_keepQueue->setObjectName(QStringLiteral("KeepQueueCB"));
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
@@ -77,6 +79,7 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     rows->addLayout(form);
     rows->addWidget(m_allFormats);
     rows->addWidget(m_cover);
+    rows->addWidget(m_keepQueue);
     rows->addStretch(1);
 }
 
@@ -86,6 +89,7 @@ void TAdvancedTab::Load(const ProgramSettings& settings)
     m_existing->setCurrentIndex(int(settings.ExistingOutput));
     m_allFormats->setChecked(settings.AllSourceFormats);
     m_cover->setChecked(settings.EmbedCoverArt);
+    m_keepQueue->setChecked(settings.KeepQueue);
     const bool perCore = settings.ParallelJobs == 0;
     m_perCore->setChecked(perCore);
     m_parallel->setValue(perCore ? Cores() : int(settings.ParallelJobs));
@@ -113,4 +117,5 @@ void TAdvancedTab::Store(ProgramSettings& settings) const
     settings.PauseBetweenJobs = quint32(m_pause->value());
     settings.AllSourceFormats = m_allFormats->isChecked();
     settings.EmbedCoverArt = m_cover->isChecked();
+    settings.KeepQueue = m_keepQueue->isChecked();
 }

@@ -10,7 +10,8 @@ struct ProgramSettings;
 // The preferences tab "Дополнительно": the settings added to the program
 // after its first two tabs were laid out (the output column, what a run
 // does with outputs that exist already, how many encoders run at once, the
-// pause between jobs run one after the other, the source kinds, cover art).
+// pause between jobs run one after the other, the source kinds, cover art,
+// keeping the queue at exit).
 class TAdvancedTab final : public QWidget
 {
     Q_OBJECT
@@ -30,4 +31,5 @@ private:
     QSpinBox* m_pause = nullptr;
     QCheckBox* m_allFormats = nullptr;
     QCheckBox* m_cover = nullptr;
+    QCheckBox* m_keepQueue = nullptr;
 };

@@ -51,6 +51,11 @@ struct ProgramSettings
     bool AllSourceFormats = false;
     // "Embed cover art": jobs with an ID3v2 tag get the source's picture.
     bool EmbedCoverArt = false;
+    // "Keep the queue at exit": a normal close keeps the queue's journal
+    // and the next start restores it without asking.
+    bool KeepQueue = false;
+    // Where the dialogs that save and open queue files start.
+    QString QueueFolder;
 
     // The user's music folder, else the home folder, ending in "/".
     static QString DefaultTargetDirectory();

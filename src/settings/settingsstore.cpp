@@ -112,6 +112,10 @@ void LoadSettings(ProgramSettings& settings,
         s.AllSourceFormats = *formats == 1;
     if (const auto cover = ReadDword(k, QStringLiteral("Embed cover art")))
         s.EmbedCoverArt = *cover != 0;
+    if (const auto keep = ReadDword(k, QStringLiteral("Keep queue")))
+        s.KeepQueue = *keep != 0;
+    if (QString queueFolder; ReadString(k, QStringLiteral("Queue folder"), queueFolder))
+        s.QueueFolder = queueFolder;
     key->Close();
 
     if (!ok) {
@@ -163,6 +167,8 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
         {QStringLiteral("Pause between jobs"), dword(settings.PauseBetweenJobs)},
         {QStringLiteral("Source formats"), flag(settings.AllSourceFormats)},
         {QStringLiteral("Embed cover art"), flag(settings.EmbedCoverArt)},
+        {QStringLiteral("Keep queue"), flag(settings.KeepQueue)},
+        {QStringLiteral("Queue folder"), TRegValue::String(settings.QueueFolder)},
     };
 
     const auto fail = [&onError](const QString& name) {

@@ -24,6 +24,7 @@ class THelpWindow;
 class TNewFileListBox;
 class TOutputPreview;
 class TQueueAdder;
+class TQueueKeeper;
 class TQueueList;
 class TTagEditor;
 class TUpDown;
@@ -45,6 +46,18 @@ public:
     TOutputPreview* OutputPreview() const { return m_preview; }
     TQueueAdder* QueueAdder() const { return m_adder; }
     int CurrentMode() const;
+    TQueueKeeper* QueueKeeper() const { return m_keeper; }
+
+    // Starts keeping the queue's journal, once the window is shown: restores
+    // the queue kept at the last close and offers the one a crash left.
+    // settled runs once that is decided.
+    void StartJournal(std::function<void()> settled = {});
+    // Adds the jobs of a queue file (the queue menu, the command line);
+    // refused, false, while a run or an add is under way.
+    bool OpenQueueFile(const QString& path);
+    // The window is being closed on a signal (a logout, kill): the journal
+    // is left for the next start to offer, not removed.
+    void SetClosingBySignal() { m_closingBySignal = true; }
 
     // Turns a file path into a new job and queue line; an exact path that is
     // already queued is ignored.
@@ -59,6 +72,10 @@ public:
     std::function<QString(QWidget* parent, const QString& title, const QString& dir,
                           const QString& filter)>
         PickFile;
+
+    // The dialogs of "Сохранить очередь..." (save) and "Открыть очередь...":
+    // the chosen path, or empty. Replaceable so tests never open them.
+    std::function<QString(QWidget* parent, bool save, const QString& dir)> PickQueueFile;
 
     // The question before a run whose outputs exist already: the answer, or
     // nullopt for "Отмена". Replaceable so tests never open the dialog.
@@ -107,6 +124,8 @@ private:
     void N7Click();
     void N14Click();
     void N8Click();
+    void QueueSaveClick();
+    void QueueOpenClick();
     void ModeRGClick(int index);
     void UpDown1Click(bool up);
     void QueueLstClick(int line);
@@ -125,6 +144,8 @@ private:
     QAction* acGO = nullptr;
     QAction* acCancel = nullptr;
     QAction* m_n4 = nullptr;
+    QAction* m_queueOpen = nullptr;
+    QAction* m_queueSave = nullptr;
     QAction* m_n9 = nullptr;
     QAction* m_n10 = nullptr;
     QAction* m_n12 = nullptr;
@@ -144,6 +165,8 @@ private:
     TBatchRun* m_run = nullptr;
     TOutputPreview* m_preview = nullptr;
     TQueueAdder* m_adder = nullptr;
+    TQueueKeeper* m_keeper = nullptr;
+    bool m_closingBySignal = false;
     QPointer<THelpWindow> m_help;
     QMetaObject::Connection m_screenArea;
     bool m_screenWatched = false;

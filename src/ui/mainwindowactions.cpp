@@ -64,6 +64,11 @@ void TMainF::BuildMenus()
     queue->addAction(acProp);
     queue->addSeparator();
     queue->addActions({acGO, acCancel});
+    queue->addSeparator();
+    m_queueOpen = queue->addAction(tr("Открыть очередь..."), this, &TMainF::QueueOpenClick);
+    m_queueOpen->setObjectName(QStringLiteral("acQOpen"));
+    m_queueSave = queue->addAction(tr("Сохранить очередь..."), this, &TMainF::QueueSaveClick);
+    m_queueSave->setObjectName(QStringLiteral("acQSave"));
 
     QMenu* options = bar->addMenu(tr("&Опции"));
     options->setObjectName(QStringLiteral("N2"));

@@ -2,6 +2,7 @@
 
 #include "icons.h"
 #include "queue.h"
+#include "queuefile.h"
 #include "queuelinedelegate.h"
 
 #include <QHeaderView>
@@ -12,6 +13,9 @@
 #include <QToolTip>
 
 namespace {
+
+// Which mark a line shows, beside its icon.
+constexpr int kMarkRole = Qt::UserRole + 20;
 
 // Marks the program's own changes so that the handlers for user actions
 // (selection loads the tag editor, ticking is refused) leave them alone.
@@ -214,6 +218,7 @@ void TQueueList::SetLineFailure(int line, const QString& reason)
         ProgramChange guard(m_programChange);
         it->setIcon(reason.isEmpty() ? QIcon() : Icons::Error());
         it->setToolTip(reason);
+        it->setData(kMarkRole, int(reason.isEmpty() ? TLineMark::None : TLineMark::Failed));
     }
 }
 
@@ -223,7 +228,20 @@ void TQueueList::SetLineSkipped(int line, const QString& reason)
         ProgramChange guard(m_programChange);
         it->setIcon(Icons::Skipped());
         it->setToolTip(reason);
+        it->setData(kMarkRole, int(TLineMark::Skipped));
     }
+}
+
+TLineMark TQueueList::LineMark(int line) const
+{
+    const QListWidgetItem* it = item(line);
+    return it ? TLineMark(it->data(kMarkRole).toInt()) : TLineMark::None;
+}
+
+QString TQueueList::LineReason(int line) const
+{
+    const QListWidgetItem* it = item(line);
+    return it && LineMark(line) != TLineMark::None ? it->toolTip() : QString();
 }
 
 void TQueueList::SetLineProgress(int line, int percent)

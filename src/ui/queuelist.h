@@ -8,6 +8,7 @@
 
 class QHeaderView;
 class TQueue;
+enum class TLineMark : quint8;
 class TQueueItem;
 
 // What the output column shows on one line.
@@ -59,6 +60,9 @@ public:
     void SetLineFailure(int line, const QString& reason);
     // The mark of a job the run skipped, with reason as its tooltip.
     void SetLineSkipped(int line, const QString& reason);
+    // The mark a line shows and what it says (none: an empty reason).
+    TLineMark LineMark(int line) const;
+    QString LineReason(int line) const;
     // The percentage of a running job, drawn on its line; -1 removes it.
     // Kept beside the items, so that a new figure repaints one line and
     // changes nothing the plan of outputs depends on.
