@@ -62,6 +62,8 @@ ProgramSettings Stored()
     s.PauseBetweenJobs = 1;
     s.AllSourceFormats = true;
     s.EmbedCoverArt = true;
+    s.KeepQueue = true;
+    s.QueueFolder = QStringLiteral("/srv/queues");
     return s;
 }
 
@@ -98,6 +100,8 @@ Lines StoredLines()
         {"Pause between jobs", "dword:00000001"},
         {"Source formats", "dword:00000001"},
         {"Embed cover art", "dword:00000001"},
+        {"Keep queue", "dword:00000001"},
+        {"Queue folder", "\"/srv/queues\""},
     };
 }
 
@@ -134,7 +138,8 @@ Lines EarlierLines()
 {
     Lines lines = StoredLines();
     for (const char* name : {"Show output names", "Existing output", "Parallel jobs",
-                             "Pause between jobs", "Source formats", "Embed cover art"})
+                             "Pause between jobs", "Source formats", "Embed cover art",
+                             "Keep queue", "Queue folder"})
         lines = Without(lines, name);
     return lines;
 }
@@ -145,7 +150,7 @@ Lines OutputColumnLines()
 {
     Lines lines = StoredLines();
     for (const char* name : {"Parallel jobs", "Pause between jobs", "Source formats",
-                             "Embed cover art"})
+                             "Embed cover art", "Keep queue", "Queue folder"})
         lines = Without(lines, name);
     return lines;
 }
@@ -294,6 +299,8 @@ void TstSettings::load_data()
         s.PauseBetweenJobs = 3;
         s.AllSourceFormats = false;
         s.EmbedCoverArt = false;
+        s.KeepQueue = false;
+        s.QueueFolder.clear();
     });
     loads("format with the output column, without parallel jobs and pause",
           Compose(OutputColumnLines()), Changed([](ProgramSettings& s) {
@@ -301,6 +308,8 @@ void TstSettings::load_data()
               s.PauseBetweenJobs = 3;
               s.AllSourceFormats = false;
               s.EmbedCoverArt = false;
+              s.KeepQueue = false;
+              s.QueueFolder.clear();
           }));
     loads("earlier format without the optional values", Compose(EarlierLines()), earlier);
     loads("source formats out of range", Compose(With(stored, "Source formats", "dword:00000002")),
@@ -315,7 +324,13 @@ void TstSettings::load_data()
               s.ExistingOutput = TExistingOutput::Skip;
               s.AllSourceFormats = false;
               s.EmbedCoverArt = false;
+              s.KeepQueue = false;
+              s.QueueFolder.clear();
           }));
+    loads("keep queue as text", Compose(With(stored, "Keep queue", "\"1\"")),
+          Changed([](ProgramSettings& s) { s.KeepQueue = false; }));
+    loads("queue folder as a number", Compose(With(stored, "Queue folder", "dword:00000001")),
+          Changed([](ProgramSettings& s) { s.QueueFolder.clear(); }));
     loads("show output names as text", Compose(With(stored, "Show output names", "\"0\"")),
           Changed([](ProgramSettings& s) { s.ShowOutputNames = true; }));
     loads("show output names 2 is true", Compose(With(stored, "Show output names", "dword:00000002")),
