@@ -92,10 +92,8 @@ TQueueContent TQueueKeeper::Snapshot() const
         const TQueueItem* job = m_queue.Items(i);
         c.queue->Add()->Assign(job);
         TQueueLine& line = c.lines[std::size_t(i)];
-        line.processed = m_list.IsLineChecked(i);
-        line.mark = m_list.LineMark(i);
-        line.reason = m_list.LineReason(i);
-        line.running = m_run && m_run->IsRunningJob(job);
+        m_list.LineState(i, &line.processed, &line.mark, &line.reason);
+        line.running = m_run && m_run->IsRunning() && m_run->IsRunningJob(job);
     }
     c.current = m_list.CurrentLine();
     return c;

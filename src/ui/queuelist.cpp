@@ -244,6 +244,14 @@ QString TQueueList::LineReason(int line) const
     return it && LineMark(line) != TLineMark::None ? it->toolTip() : QString();
 }
 
+void TQueueList::LineState(int line, bool* checked, TLineMark* mark, QString* reason) const
+{
+    const QListWidgetItem* it = item(line);
+    *checked = it && it->checkState() == Qt::Checked;
+    *mark = it ? TLineMark(it->data(kMarkRole).toInt()) : TLineMark::None;
+    *reason = it && *mark != TLineMark::None ? it->toolTip() : QString();
+}
+
 void TQueueList::SetLineProgress(int line, int percent)
 {
     const TQueueItem* job = m_queue.Items(line);
