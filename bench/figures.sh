@@ -12,9 +12,11 @@
 #     with 1,000 jobs queued (bench_plan);
 #   - the queue at 1,000, 5,000 and 20,000 jobs: adding, deleting, moving,
 #     clearing, memory, the longest turn of the event loop (bench_queue).
-#   - FLAC -> MP3 through the ffmpeg pipe against WAV -> MP3 (bench_sources).
+#   - FLAC -> MP3 through the ffmpeg pipe against WAV -> MP3 (bench_sources);
 #   - the check of a job's output against the job's wall time, for a 60 s
-#     WAV encoded and decoded back (bench_verify).
+#     WAV encoded and decoded back (bench_verify);
+#   - the queue file and the journal at 1,000 and 20,000 jobs: save, load, the
+#     GUI thread's part of a journal save, a queue restored (bench_queuefile).
 #
 #   bench/figures.sh [build-folder]     (default: build-figures next to bench/)
 #
@@ -33,7 +35,7 @@ if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build" --target bench_startup bench_run bench_filelist bench_plan bench_parallel \
-    bench_queue bench_sources bench_verify >/dev/null
+    bench_queue bench_sources bench_verify bench_queuefile >/dev/null
 
 startup="$build/bench/startup/bench_startup"
 tmp=$(mktemp -d)
@@ -134,6 +136,9 @@ echo
 echo "== Queue at scale (bench_queue)"
 QT_QPA_PLATFORM=offscreen "$build/bench/queue/bench_queue" 2>/dev/null
 echo
+echo "== Queue file and journal (bench_queuefile)"
+QT_QPA_PLATFORM=offscreen "$build/bench/queuefile/bench_queuefile" 2>/dev/null
+
 echo "== FLAC against WAV (bench_sources)"
 "$build/bench/sources/bench_sources"
 echo

@@ -45,6 +45,10 @@ The given WAV files are added to the queue; a folder adds its WAV files, sub-fol
             <source>Без окна: tessary --batch ... и tessary --plan ... (справка: tessary --batch --help).</source>
             <translation>Without a window: tessary --batch ... and tessary --plan ... (help: tessary --batch --help).</translation>
         </message>
+        <message>
+            <source>Файл очереди (*.tessary-queue) открывается: его задания добавляются в очередь.</source>
+            <translation>A queue file (*.tessary-queue) is opened: its jobs are added to the queue.</translation>
+        </message>
     </context>
     <context>
         <name>TAboutF</name>
@@ -160,6 +164,10 @@ Kazan, Russia, 2026</translation>
         <message>
             <source>Сообщать об окончании, если окно не активно</source>
             <translation>Notify at the end when the window is not active</translation>
+        </message>
+        <message>
+            <source>Сохранять очередь при выходе</source>
+            <translation>Keep the queue at exit</translation>
         </message>
     </context>
     <context>
@@ -728,6 +736,22 @@ frequencies</translation>
         <message>
             <source>&amp;Журнал...</source>
             <translation>&amp;Log...</translation>
+        </message>
+        <message>
+            <source>Открыть очередь...</source>
+            <translation>Open queue...</translation>
+        </message>
+        <message>
+            <source>Сохранить очередь...</source>
+            <translation>Save queue...</translation>
+        </message>
+        <message>
+            <source>Сохранение очереди</source>
+            <translation>Save queue</translation>
+        </message>
+        <message>
+            <source>Открытие очереди</source>
+            <translation>Open queue</translation>
         </message>
     </context>
     <context>
@@ -1579,6 +1603,82 @@ Exit status: 0 every job done or skipped by choice,
         <message>
             <source> (прервано)</source>
             <translation> (interrupted)</translation>
+        </message>
+    </context>
+    <context>
+        <name>TQueueFile</name>
+        <message>
+            <source>Файл очереди слишком велик (больше 64 МБ).</source>
+            <translation>The queue file is too large (over 64 MB).</translation>
+        </message>
+        <message>
+            <source>Файл очереди пуст.</source>
+            <translation>The queue file is empty.</translation>
+        </message>
+        <message>
+            <source>Это не файл очереди Tessary.</source>
+            <translation>This is not a Tessary queue file.</translation>
+        </message>
+        <message>
+            <source>Файл очереди повреждён или обрезан (ошибка в байте %1).</source>
+            <translation>The queue file is damaged or cut short (error at byte %1).</translation>
+        </message>
+        <message>
+            <source>Файл очереди записан более новой версией Tessary (формат %1); эта версия читает форматы до %2.</source>
+            <translation>The queue file was written by a newer version of Tessary (format %1); this version reads formats up to %2.</translation>
+        </message>
+        <message>
+            <source>В файле очереди больше %1 заданий.</source>
+            <translation>The queue file holds more than %1 jobs.</translation>
+        </message>
+        <message>
+            <source>Не удалось открыть файл очереди: %1</source>
+            <translation>Could not open the queue file: %1</translation>
+        </message>
+        <message>
+            <source>Не удалось прочитать файл очереди: %1</source>
+            <translation>Could not read the queue file: %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>TQueueKeeper</name>
+        <message>
+            <source>Восстановить</source>
+            <translation>Restore</translation>
+        </message>
+        <message>
+            <source>Удалить</source>
+            <translation>Delete</translation>
+        </message>
+        <message>
+            <source>Очереди Tessary (*%1)</source>
+            <translation>Tessary queues (*%1)</translation>
+        </message>
+        <message>
+            <source>Все файлы (*)</source>
+            <translation>All files (*)</translation>
+        </message>
+        <message>
+            <source>Восстановить очередь? После аварийного завершения осталось %1 заданий (%2 не обработаны).</source>
+            <translation>Restore the queue? A crash left %1 jobs (%2 not processed).</translation>
+        </message>
+        <message>
+            <source>Не удалось прочитать очередь, оставшуюся с прошлого запуска: %1
+Файл сохранён как %2. Очередь начинается пустой.</source>
+            <translation>The queue left by the last run could not be read: %1
+The file was kept as %2. The queue starts empty.</translation>
+        </message>
+        <message>
+            <source>Не удалось открыть очередь %1:
+%2</source>
+            <translation>Could not open the queue %1:
+%2</translation>
+        </message>
+        <message>
+            <source>Не удалось сохранить очередь в %1:
+%2</source>
+            <translation>Could not save the queue to %1:
+%2</translation>
         </message>
     </context>
 </TS>

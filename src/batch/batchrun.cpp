@@ -269,6 +269,7 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
         return;
     m_view.SetLineProgress(line, 0);
     ShowRunProgress();
+    Q_EMIT JobStarted(job->Id());
 }
 
 void TBatchRun::OnPercent(TJobRunner* runner, int percent)

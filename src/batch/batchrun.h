@@ -142,6 +142,8 @@ Q_SIGNALS:
     void ProgressChanged(int percent, int jobsLeft);
     // After the end step ("Готово" or its variants).
     void Finished();
+    // A job's encoder has started (its output path and track are set).
+    void JobStarted(quint64 id);
 
 private:
     void Fill();

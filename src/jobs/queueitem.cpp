@@ -77,6 +77,12 @@ void TQueueItem::SetInputFile(const QString& v)
         m_inputFile = v;
 }
 
+void TQueueItem::RestoreInputFile(const QString& v)
+{
+    if (v.startsWith(u'/') && !v.contains(QChar(u'\0')) && v.toUtf8().size() <= MaxPathBytes)
+        m_inputFile = v;
+}
+
 void TQueueItem::SetOutputFile(const QString& v)
 {
     m_outputFile = v;

@@ -78,6 +78,12 @@ public:
     void SetCRCs(bool v) { m_crcs = v; }
     void SetNonOriginal(bool v) { m_nonOriginal = v; }
     void SetInputFile(const QString& v);
+    // The source a queue file names for the job: stored when it is an
+    // absolute path without NUL of at most MaxPathBytes bytes, whether the
+    // file is still there or not (a processed job whose source was deleted
+    // must still name it).
+    void RestoreInputFile(const QString& v);
+    static constexpr int MaxPathBytes = 4096;
     void SetOutputFile(const QString& v);
     // Stored only when LameOptions accepts the text; false otherwise, and
     // the old value stays.

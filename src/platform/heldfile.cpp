@@ -27,6 +27,22 @@ bool THeldFile::Create(const QString& path, QString* error)
     return true;
 }
 
+bool THeldFile::Adopt(const QString& path)
+{
+    Release();
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    return true;
+}
+
 void THeldFile::Release()
 {
     if (m_fd >= 0) {

@@ -17,6 +17,10 @@ public:
     // Creates path, which must not exist yet, and locks it. On failure
     // returns false and puts the system's reason into error.
     bool Create(const QString& path, QString* error = nullptr);
+    // Takes the lock of path, an existing regular file that no process
+    // holds (one its holder left behind when it died). False when the file
+    // is missing or someone holds it.
+    bool Adopt(const QString& path);
     // Drops the lock; the file stays.
     void Release();
     bool IsHeld() const { return m_fd >= 0; }

@@ -90,6 +90,8 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     gainColumn->setContentsMargins(0, 0, 0, 0);
     gainColumn->addWidget(m_gain, 0, Qt::AlignLeft);
     gainColumn->addWidget(m_gainHint);
+    m_keepQueue = new QCheckBox(tr("Сохранять очередь при выходе"));
+    m_keepQueue->setObjectName(QStringLiteral("KeepQueueCB"));
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
@@ -107,6 +109,7 @@ TAdvancedTab::TAdvancedTab(QWidget* parent) : QWidget(parent)
     rows->addWidget(m_allFormats);
     rows->addWidget(m_cover);
     rows->addWidget(m_notify);
+    rows->addWidget(m_keepQueue);
     rows->addStretch(1);
     SetGainAvailable(Encoder::Locate(QStringLiteral("loudgain")).errorName.isEmpty());
 }
@@ -137,6 +140,7 @@ void TAdvancedTab::Load(const ProgramSettings& settings)
     m_storedGain = qBound(0, int(settings.ReplayGain), 2);
     m_gain->setCurrentIndex(m_gainAvailable ? m_storedGain : 0);
     m_notify->setChecked(settings.NotifyAtEnd);
+    m_keepQueue->setChecked(settings.KeepQueue);
     const bool perCore = settings.ParallelJobs == 0;
     m_perCore->setChecked(perCore);
     m_parallel->setValue(perCore ? Cores() : int(settings.ParallelJobs));
@@ -168,4 +172,5 @@ void TAdvancedTab::Store(ProgramSettings& settings) const
     // A choice that cannot be made now is not taken away either.
     settings.ReplayGain = TReplayGain(m_gainAvailable ? qMax(0, m_gain->currentIndex()) : m_storedGain);
     settings.NotifyAtEnd = m_notify->isChecked();
+    settings.KeepQueue = m_keepQueue->isChecked();
 }

@@ -13,7 +13,7 @@ struct ProgramSettings;
 // does with outputs that exist already, how many encoders run at once, the
 // pause between jobs run one after the other, the source kinds, cover art,
 // the file names for the target's file system or for any medium, the
-// notice at a run's end).
+// notice at a run's end, keeping the queue at exit).
 class TAdvancedTab final : public QWidget
 {
     Q_OBJECT
@@ -44,4 +44,5 @@ private:
     bool m_gainAvailable = true;
     int m_storedGain = 0; // what Load found, kept while the choice is disabled
     QCheckBox* m_notify = nullptr;
+    QCheckBox* m_keepQueue = nullptr;
 };

@@ -68,6 +68,11 @@ struct ProgramSettings
     // "Notify at end": a desktop notification when a run ends while the
     // window is not the active one.
     bool NotifyAtEnd = true;
+    // "Keep the queue at exit": a normal close keeps the queue's journal
+    // and the next start restores it without asking.
+    bool KeepQueue = false;
+    // Where the dialogs that save and open queue files start.
+    QString QueueFolder;
 
     // The user's music folder, else the home folder, ending in "/".
     static QString DefaultTargetDirectory();

@@ -150,6 +150,10 @@ void LoadFromKey(TRegKey& k, ProgramSettings& settings,
     s.UserPresets = ReadPresets(k);
     if (const auto notify = ReadDword(k, QStringLiteral("Notify at end")))
         s.NotifyAtEnd = *notify != 0;
+    if (const auto keep = ReadDword(k, QStringLiteral("Keep queue")))
+        s.KeepQueue = *keep != 0;
+    if (QString queueFolder; ReadString(k, QStringLiteral("Queue folder"), queueFolder))
+        s.QueueFolder = queueFolder;
     k.Close();
 
     if (!ok) {
@@ -218,6 +222,8 @@ bool SaveSettings(const ProgramSettings& settings, const QString& folder,
         {QStringLiteral("Extra LAME options"), TRegValue::String(settings.ExtraOptions)},
         {QStringLiteral("ReplayGain"), dword(quint32(settings.ReplayGain))},
         {QStringLiteral("Notify at end"), flag(settings.NotifyAtEnd)},
+        {QStringLiteral("Keep queue"), flag(settings.KeepQueue)},
+        {QStringLiteral("Queue folder"), TRegValue::String(settings.QueueFolder)},
     };
 
     const auto fail = [&onError](const QString& name) {

@@ -49,6 +49,8 @@ void TCloseOnSignal::CloseStep()
     }
     // As by the close box: the window saves and, being the last one, ends
     // the program with status 0.
-    if (m_window)
+    if (m_window) {
+        Q_EMIT Closing();
         m_window->close();
+    }
 }

@@ -18,6 +18,10 @@ public:
     explicit TCloseOnSignal(QWidget* window, QObject* parent = nullptr);
     ~TCloseOnSignal() override;
 
+Q_SIGNALS:
+    // Just before the window is closed on a signal.
+    void Closing();
+
 private:
     void CloseStep();
 

@@ -1,9 +1,11 @@
 #include "commandline.h"
 
+#include "queuefile.h"
 #include "translations.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -37,7 +39,9 @@ bool HandleInfo(int argc, char* argv[], int* status)
            "Указанные WAV-файлы добавляются в очередь; папка добавляет свои WAV-файлы, "
            "включая подпапки.") + u'\n'
         + QCoreApplication::translate("CommandLine", "Без окна: tessary --batch ... и tessary --plan ... "
-           "(справка: tessary --batch --help)."));
+           "(справка: tessary --batch --help).") + u'\n'
+        + QCoreApplication::translate("CommandLine", "Файл очереди (*.tessary-queue) открывается: "
+                                                     "его задания добавляются в очередь."));
     parser.addPositionalArgument(QStringLiteral("sources"), QCoreApplication::translate("CommandLine", "WAV-файлы и папки для очереди."),
                                  QCoreApplication::translate("CommandLine", "[ФАЙЛ|ПАПКА]..."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
@@ -105,6 +109,11 @@ QStringList Sources(const QStringList& arguments)
         out << a;
     }
     return out;
+}
+
+bool IsQueueFile(const QString& argument)
+{
+    return argument.endsWith(TQueueFile::Extension()) && QFileInfo(argument).isFile();
 }
 
 QString RefusedText(const QString& path)

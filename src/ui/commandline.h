@@ -2,7 +2,8 @@
 
 #include <QStringList>
 
-// tessary [FILE|FOLDER]...: the sources given to the program at start, and
+// tessary [FILE|FOLDER|QUEUEFILE]...: the sources and queue files given to
+// the program at start, and
 // --help and --version, which print in the desktop's language and exit.
 namespace CommandLine {
 
@@ -20,6 +21,10 @@ int ExecBatch(int argc, char* argv[]);
 // The arguments that name sources: everything after the program name that
 // is not an option ("--" ends the options).
 QStringList Sources(const QStringList& arguments);
+
+// A queue file to open rather than a source: an existing file whose name
+// ends in the queue file extension.
+bool IsQueueFile(const QString& argument);
 
 // What the program tells the terminal about a source it does not queue.
 QString RefusedText(const QString& path);

@@ -3,6 +3,8 @@
 #include "commandline.h"
 #include "indicatorstyle.h"
 #include "mainwindow.h"
+#include "queueadder.h"
+#include "queuekeeper.h"
 #include "translations.h"
 
 #include <QAction>
@@ -48,23 +50,54 @@ int main(int argc, char* argv[])
         window.resize(QSize(1100, 720).boundedTo(screen->availableGeometry().size()));
     window.showMaximized();
 
-    // tessary FILE|FOLDER...: queued as if dropped on the queue.
-    if (const QStringList sources = CommandLine::Sources(QApplication::arguments());
-        !sources.isEmpty()) {
-        for (const QString& refused : window.AddSources(sources))
-            std::fprintf(stderr, "%s\n", qPrintable(CommandLine::RefusedText(refused)));
+    // For tests of the whole program: the answer to the question about a
+    // queue a crash left ("restore" or "delete"), given without the box.
+    if (const QString answer = qEnvironmentVariable("TESSARY_RECOVERY"); !answer.isEmpty()) {
+        window.QueueKeeper()->AskRestore = [answer](int, int, QWidget*) {
+            return answer == u"restore"  ? TQueueKeeper::TAnswer::Restore
+                   : answer == u"delete" ? TQueueKeeper::TAnswer::Delete
+                                         : TQueueKeeper::TAnswer::Later;
+        };
     }
+    QObject::connect(&closeOnSignal, &TCloseOnSignal::Closing, &window,
+                     &TMainF::SetClosingBySignal);
 
-    // For tests of the whole program: queue these files (one path a line)
-    // and start the run once the window is up.
-    if (const QString files = qEnvironmentVariable("TESSARY_START_RUN"); !files.isEmpty()) {
-        for (const QString& path : files.split(u'\n', Qt::SkipEmptyParts))
-            window.AddToQueue(path);
-        QTimer::singleShot(0, &window, [&window] {
-            if (QAction* go = window.findChild<QAction*>(QStringLiteral("acGO")))
-                go->trigger();
+    // Once the window is up: the journal, and the question about what a
+    // crash left; then what the command line names, behind the restored jobs.
+    QTimer::singleShot(0, &window, [&window] {
+        window.StartJournal([&window] {
+            // tessary FILE|FOLDER|QUEUEFILE...: files and folders queued as
+            // if dropped on the queue, queue files opened.
+            QStringList sources;
+            for (const QString& arg : CommandLine::Sources(QApplication::arguments())) {
+                if (CommandLine::IsQueueFile(arg))
+                    window.OpenQueueFile(arg);
+                else
+                    sources << arg;
+            }
+            if (!sources.isEmpty()) {
+                for (const QString& refused : window.AddSources(sources))
+                    std::fprintf(stderr, "%s\n", qPrintable(CommandLine::RefusedText(refused)));
+            }
+
+            // For tests of the whole program: queue these files (one path a
+            // line) and start the run once every add has ended.
+            if (!qEnvironmentVariableIsSet("TESSARY_START_RUN"))
+                return;
+            for (const QString& path :
+                 qEnvironmentVariable("TESSARY_START_RUN").split(u'\n', Qt::SkipEmptyParts))
+                window.AddToQueue(path);
+            auto* poll = new QTimer(&window);
+            QObject::connect(poll, &QTimer::timeout, &window, [&window, poll] {
+                if (window.QueueAdder()->IsBusy() || window.QueueKeeper()->IsOpening())
+                    return;
+                poll->deleteLater();
+                if (QAction* go = window.findChild<QAction*>(QStringLiteral("acGO")))
+                    go->trigger();
+            });
+            poll->start(20);
         });
-    }
+    });
 
     // For smoke tests and start-up measurements: quit once the window is up.
     if (qEnvironmentVariableIsSet("TESSARY_QUIT_AFTER_START"))

@@ -17,6 +17,7 @@
 #include "prefdialog.h"
 #include "propdialog.h"
 #include "queueadder.h"
+#include "queuekeeper.h"
 #include "queuelist.h"
 #include "rundesktop.h"
 #include "runlog.h"
@@ -31,6 +32,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -85,6 +87,20 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
     });
     connect(m_adder, &TQueueAdder::Progress, this,
             [this](int done, int total) { m_runView->ShowAddProgress(done, total); });
+
+    m_keeper = new TQueueKeeper(m_queue, *m_queueList, *m_adder, this);
+    m_keeper->SetRun(m_run);
+    m_keeper->SelectLine = [this](int line) { m_queueList->setCurrentRow(line); };
+    connect(m_tagEditor, &TTagEditor::Edited, m_keeper, &TQueueKeeper::Changed);
+    connect(m_run, &TBatchRun::JobStarted, m_keeper, &TQueueKeeper::ChangedSoon);
+    connect(m_run, &TBatchRun::Finished, m_keeper, &TQueueKeeper::ChangedSoon);
+    connect(m_keeper, &TQueueKeeper::Opened, this, &TMainF::UpdateQueueActions);
+    PickQueueFile = [](QWidget* p, bool save, const QString& dir) {
+        return save ? QFileDialog::getSaveFileName(p, tr("Сохранение очереди"), dir,
+                                                   TQueueKeeper::FileFilter())
+                    : QFileDialog::getOpenFileName(p, tr("Открытие очереди"), dir,
+                                                   TQueueKeeper::FileFilter());
+    };
 
     BuildMenus();
 
@@ -170,9 +186,15 @@ void TMainF::FormDestroy(QWidget* messageParent)
     // A run in progress ends with the window; its encoders go with it.
     m_adder->Stop();
     m_preview->SetRun(nullptr);
+    m_keeper->SetRun(nullptr);
     delete m_run;
     m_run = nullptr;
     m_tagEditor->SetCurrentJob(nullptr);
+    // Before the queue is emptied: the journal keeps what the window had.
+    const bool keep = m_settings.KeepQueue;
+    m_keeper->Close(keep ? TQueueJournal::TEnd::Keep
+                         : m_closingBySignal ? TQueueJournal::TEnd::Leave
+                                             : TQueueJournal::TEnd::Remove);
     m_queueList->ClearQueue();
 
     SaveSettings(m_settings, m_tree->SelectedPath(), [messageParent](const QString& message) {
@@ -188,7 +210,8 @@ int TMainF::CurrentMode() const
 
 bool TMainF::QueueLocked() const
 {
-    return (m_run && m_run->IsRunning()) || (m_adder && m_adder->IsBusy());
+    return (m_run && m_run->IsRunning()) || (m_adder && m_adder->IsBusy())
+           || (m_keeper && m_keeper->IsOpening());
 }
 
 void TMainF::UpdateQueueActions()
@@ -197,13 +220,16 @@ void TMainF::UpdateQueueActions()
     // reshaped under it: adding, removing, reordering and a second start
     // wait, as they do while a long add is going on.
     const bool locked = QueueLocked();
-    for (QAction* a : {acAdd, acDel, acDelCompleted, acQClear, acGO, m_n4})
+    for (QAction* a : {acAdd, acDel, acDelCompleted, acQClear, acGO, m_n4, m_queueOpen})
         a->setEnabled(!locked);
     m_upDown->setEnabled(!locked);
 }
 
 void TMainF::AddToQueue(const QString& path)
 {
+    // A job of a queue file being opened comes with its own values.
+    if (m_keeper->AddFromFile(path))
+        return;
     // A file listed a while ago may be gone or replaced; such a path would
     // make a blank line that only fails later.
     const QFileInfo file(path);
@@ -288,6 +314,7 @@ void TMainF::N12Click()
 {
     TPropF::Run(m_queue, m_queueList->CurrentLine(), this, &m_settings);
     m_preview->MarkDirty();
+    m_keeper->Changed();
 }
 
 void TMainF::GoBtnClick()
@@ -318,11 +345,49 @@ void TMainF::CancelBtnClick()
 void TMainF::N7Click()
 {
     TPrefF::Run(m_settings, m_queue, this);
+    m_keeper->Changed();
     // "Source formats" may have changed the encoding mode's mask.
     if (CurrentMode() != DecodeMode && m_fileList->Mask() != EncodeMask()) {
         ModeRGClick(CurrentMode());
     }
     m_preview->MarkDirty();
+}
+
+void TMainF::StartJournal(std::function<void()> settled)
+{
+    m_keeper->Start(std::move(settled));
+    UpdateQueueActions();
+}
+
+bool TMainF::OpenQueueFile(const QString& path)
+{
+    if (QueueLocked())
+        return false;
+    m_keeper->Open(path);
+    UpdateQueueActions();
+    return true;
+}
+
+void TMainF::QueueOpenClick()
+{
+    if (QueueLocked())
+        return;
+    const QString dir = m_settings.QueueFolder.isEmpty() ? QDir::homePath() : m_settings.QueueFolder;
+    const QString path = PickQueueFile(this, false, dir);
+    if (path.isEmpty())
+        return;
+    m_settings.QueueFolder = QFileInfo(path).absolutePath();
+    OpenQueueFile(path);
+}
+
+void TMainF::QueueSaveClick()
+{
+    const QString dir = m_settings.QueueFolder.isEmpty() ? QDir::homePath() : m_settings.QueueFolder;
+    const QString path = PickQueueFile(this, true, dir);
+    if (path.isEmpty())
+        return;
+    m_settings.QueueFolder = QFileInfo(path).absolutePath();
+    m_keeper->Save(path);
 }
 
 void TMainF::N14Click()

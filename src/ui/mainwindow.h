@@ -25,6 +25,7 @@ class TNewFileListBox;
 class TOutputPreview;
 class TQueueAdder;
 class TLogWindow;
+class TQueueKeeper;
 class TQueueList;
 class TRunDesktop;
 class TRunLog;
@@ -51,6 +52,18 @@ public:
     // The "Журнал" window, opened by "О&чередь → &Журнал..." (null until then).
     TLogWindow* LogWindow() const;
     int CurrentMode() const;
+    TQueueKeeper* QueueKeeper() const { return m_keeper; }
+
+    // Starts keeping the queue's journal, once the window is shown: restores
+    // the queue kept at the last close and offers the one a crash left.
+    // settled runs once that is decided.
+    void StartJournal(std::function<void()> settled = {});
+    // Adds the jobs of a queue file (the queue menu, the command line);
+    // refused, false, while a run or an add is under way.
+    bool OpenQueueFile(const QString& path);
+    // The window is being closed on a signal (a logout, kill): the journal
+    // is left for the next start to offer, not removed.
+    void SetClosingBySignal() { m_closingBySignal = true; }
 
     // Turns a file path into a new job and queue line; an exact path that is
     // already queued is ignored.
@@ -65,6 +78,10 @@ public:
     std::function<QString(QWidget* parent, const QString& title, const QString& dir,
                           const QString& filter)>
         PickFile;
+
+    // The dialogs of "Сохранить очередь..." (save) and "Открыть очередь...":
+    // the chosen path, or empty. Replaceable so tests never open them.
+    std::function<QString(QWidget* parent, bool save, const QString& dir)> PickQueueFile;
 
     // The question before a run whose outputs exist already: the answer, or
     // nullopt for "Отмена". Replaceable so tests never open the dialog.
@@ -114,6 +131,8 @@ private:
     void N14Click();
     void N8Click();
     void LogClick();
+    void QueueSaveClick();
+    void QueueOpenClick();
     void ModeRGClick(int index);
     void UpDown1Click(bool up);
     void QueueLstClick(int line);
@@ -132,6 +151,8 @@ private:
     QAction* acGO = nullptr;
     QAction* acCancel = nullptr;
     QAction* m_n4 = nullptr;
+    QAction* m_queueOpen = nullptr;
+    QAction* m_queueSave = nullptr;
     QAction* m_n9 = nullptr;
     QAction* m_n10 = nullptr;
     QAction* m_n12 = nullptr;
@@ -151,6 +172,8 @@ private:
     TBatchRun* m_run = nullptr;
     TOutputPreview* m_preview = nullptr;
     TQueueAdder* m_adder = nullptr;
+    TQueueKeeper* m_keeper = nullptr;
+    bool m_closingBySignal = false;
     QPointer<THelpWindow> m_help;
     std::unique_ptr<TRunLog> m_log;
     TRunDesktop* m_desktop = nullptr;

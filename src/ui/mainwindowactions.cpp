@@ -65,6 +65,10 @@ void TMainF::BuildMenus()
     queue->addSeparator();
     queue->addActions({acGO, acCancel});
     queue->addSeparator();
+    m_queueOpen = queue->addAction(tr("Открыть очередь..."), this, &TMainF::QueueOpenClick);
+    m_queueOpen->setObjectName(QStringLiteral("acQOpen"));
+    m_queueSave = queue->addAction(tr("Сохранить очередь..."), this, &TMainF::QueueSaveClick);
+    m_queueSave->setObjectName(QStringLiteral("acQSave"));
     QAction* log = queue->addAction(tr("&Журнал..."), this, &TMainF::LogClick);
     log->setObjectName(QStringLiteral("acLog"));
 

@@ -2,6 +2,7 @@
 
 #include "icons.h"
 #include "queue.h"
+#include "queuefile.h"
 #include "queuelinedelegate.h"
 
 #include <QHeaderView>
@@ -15,6 +16,8 @@ namespace {
 
 // Set on a line marked as failed: its tooltip then points to the run log.
 constexpr int kFailedRole = Qt::UserRole + 40;
+// Which mark a line shows, beside its icon.
+constexpr int kMarkRole = Qt::UserRole + 20;
 
 // Marks the program's own changes so that the handlers for user actions
 // (selection loads the tag editor, ticking is refused) leave them alone.
@@ -218,6 +221,7 @@ void TQueueList::SetLineFailure(int line, const QString& reason)
         it->setIcon(reason.isEmpty() ? QIcon() : Icons::Error());
         it->setToolTip(reason);
         it->setData(kFailedRole, !reason.isEmpty());
+        it->setData(kMarkRole, int(reason.isEmpty() ? TLineMark::None : TLineMark::Failed));
     }
 }
 
@@ -228,6 +232,8 @@ void TQueueList::SetLineStopped(int line, const QString& reason)
         it->setIcon(Icons::Stopped());
         it->setToolTip(reason);
         it->setData(kFailedRole, false);
+        // Not a failure: after a restore the job is simply not processed yet.
+        it->setData(kMarkRole, int(TLineMark::None));
     }
 }
 
@@ -238,6 +244,7 @@ void TQueueList::SetLineSkipped(int line, const QString& reason)
         it->setIcon(Icons::Skipped());
         it->setToolTip(reason);
         it->setData(kFailedRole, false);
+        it->setData(kMarkRole, int(TLineMark::Skipped));
     }
 }
 
@@ -248,6 +255,26 @@ void TQueueList::SetLineWarning(int line, const QString& text)
         it->setIcon(Icons::Existing());
         it->setToolTip(text);
     }
+}
+
+TLineMark TQueueList::LineMark(int line) const
+{
+    const QListWidgetItem* it = item(line);
+    return it ? TLineMark(it->data(kMarkRole).toInt()) : TLineMark::None;
+}
+
+QString TQueueList::LineReason(int line) const
+{
+    const QListWidgetItem* it = item(line);
+    return it && LineMark(line) != TLineMark::None ? it->toolTip() : QString();
+}
+
+void TQueueList::LineState(int line, bool* checked, TLineMark* mark, QString* reason) const
+{
+    const QListWidgetItem* it = item(line);
+    *checked = it && it->checkState() == Qt::Checked;
+    *mark = it ? TLineMark(it->data(kMarkRole).toInt()) : TLineMark::None;
+    *reason = it && *mark != TLineMark::None ? it->toolTip() : QString();
 }
 
 void TQueueList::SetLineProgress(int line, int percent)

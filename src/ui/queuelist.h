@@ -8,6 +8,7 @@
 
 class QHeaderView;
 class TQueue;
+enum class TLineMark : quint8;
 class TQueueItem;
 
 // What the output column shows on one line.
@@ -66,6 +67,12 @@ public:
     void SetLineStopped(int line, const QString& reason);
     // What a failed line's tooltip adds below its reason: where the details are.
     static QString LogHint() { return tr("Подробности — в журнале: «Очередь → Журнал»"); }
+    // The mark a line shows and what it says (none: an empty reason).
+    TLineMark LineMark(int line) const;
+    QString LineReason(int line) const;
+    // The tick, mark and reason of a line in one look-up (the journal takes
+    // them for every line).
+    void LineState(int line, bool* checked, TLineMark* mark, QString* reason) const;
     // The percentage of a running job, drawn on its line; -1 removes it.
     // Kept beside the items, so that a new figure repaints one line and
     // changes nothing the plan of outputs depends on.

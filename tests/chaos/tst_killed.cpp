@@ -122,6 +122,9 @@ void TstKilled::killedMidRun()
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("TESSARY_ENCODER"), encoder);
         env.insert(QStringLiteral("TESSARY_START_RUN"), queued.join(u'\n'));
+        // The next start would ask about the queue the kill left; this test
+        // queues the sources left afresh instead.
+        env.insert(QStringLiteral("TESSARY_RECOVERY"), QStringLiteral("delete"));
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::MergedChannels);
         program.start(qEnvironmentVariable("TESSARY_BINARY_DIR") + QStringLiteral("/src/ui/tessary"),

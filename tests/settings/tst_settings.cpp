@@ -66,6 +66,8 @@ ProgramSettings Stored()
     s.ExtraOptions = QStringLiteral("--lowpass 19 --noasm \"a b\"");
     s.ReplayGain = TReplayGain::Album;
     s.NotifyAtEnd = false;
+    s.KeepQueue = true;
+    s.QueueFolder = QStringLiteral("/srv/queues");
     return s;
 }
 
@@ -106,6 +108,8 @@ Lines StoredLines()
         {"Extra LAME options", "\"--lowpass 19 --noasm \\\"a b\\\"\""},
         {"ReplayGain", "dword:00000002"},
         {"Notify at end", "dword:00000000"},
+        {"Keep queue", "dword:00000001"},
+        {"Queue folder", "\"/srv/queues\""},
     };
 }
 
@@ -144,7 +148,7 @@ Lines EarlierLines()
     for (const char* name : {"Show output names", "Existing output", "Parallel jobs",
                              "Pause between jobs", "Source formats", "Embed cover art",
                              "File names", "Extra LAME options", "ReplayGain",
-                             "Notify at end"})
+                             "Notify at end", "Keep queue", "Queue folder"})
         lines = Without(lines, name);
     return lines;
 }
@@ -156,7 +160,7 @@ Lines OutputColumnLines()
     Lines lines = StoredLines();
     for (const char* name : {"Parallel jobs", "Pause between jobs", "Source formats",
                              "Embed cover art", "File names", "Extra LAME options",
-                             "ReplayGain", "Notify at end"})
+                             "ReplayGain", "Notify at end", "Keep queue", "Queue folder"})
         lines = Without(lines, name);
     return lines;
 }
@@ -309,6 +313,8 @@ void TstSettings::load_data()
         s.ExtraOptions.clear();
         s.ReplayGain = TReplayGain::Off;
         s.NotifyAtEnd = true;
+        s.KeepQueue = false;
+        s.QueueFolder.clear();
     });
     loads("format with the output column, without parallel jobs and pause",
           Compose(OutputColumnLines()), Changed([](ProgramSettings& s) {
@@ -319,6 +325,8 @@ void TstSettings::load_data()
               s.PortableNames = false;
               s.ExtraOptions.clear();
               s.ReplayGain = TReplayGain::Off;
+              s.KeepQueue = false;
+              s.QueueFolder.clear();
           }));
     loads("earlier format without the optional values", Compose(EarlierLines()), earlier);
     loads("source formats out of range", Compose(With(stored, "Source formats", "dword:00000002")),
@@ -342,7 +350,13 @@ void TstSettings::load_data()
               s.PortableNames = false;
               s.ExtraOptions.clear();
               s.ReplayGain = TReplayGain::Off;
+              s.KeepQueue = false;
+              s.QueueFolder.clear();
           }));
+    loads("keep queue as text", Compose(With(stored, "Keep queue", "\"1\"")),
+          Changed([](ProgramSettings& s) { s.KeepQueue = false; }));
+    loads("queue folder as a number", Compose(With(stored, "Queue folder", "dword:00000001")),
+          Changed([](ProgramSettings& s) { s.QueueFolder.clear(); }));
     loads("show output names as text", Compose(With(stored, "Show output names", "\"0\"")),
           Changed([](ProgramSettings& s) { s.ShowOutputNames = true; }));
     loads("show output names 2 is true", Compose(With(stored, "Show output names", "dword:00000002")),
