@@ -35,7 +35,7 @@ if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build" --target bench_startup bench_run bench_filelist bench_plan bench_parallel \
-    bench_queue bench_sources bench_verify bench_queuefile >/dev/null
+    bench_batch bench_queue bench_sources bench_verify bench_queuefile >/dev/null
 
 startup="$build/bench/startup/bench_startup"
 tmp=$(mktemp -d)
@@ -125,6 +125,13 @@ if command -v lame >/dev/null 2>&1; then
     "$build/bench/parallel/bench_parallel"
 else
     echo "lame is not installed"
+fi
+echo
+echo "== Real lame, tessary --batch against parallel lame (bench_batch)"
+if command -v lame >/dev/null 2>&1 && command -v parallel >/dev/null 2>&1; then
+    "$build/bench/batch/bench_batch"
+else
+    echo "lame or GNU parallel is not installed"
 fi
 echo
 echo "== File list (bench_filelist)"

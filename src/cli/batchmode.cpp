@@ -9,6 +9,7 @@
 #include "planfile.h"
 #include "programsettings.h"
 #include "queue.h"
+#include "queuefile.h"
 #include "settingsstore.h"
 #include "signalwatcher.h"
 #include "sourcepaths.h"
@@ -44,6 +45,7 @@ QString HelpText()
     return Tr("Использование:\n"
               "  tessary --batch [ПАРАМЕТРЫ] ФАЙЛ|ПАПКА...   сжать без окна\n"
               "  tessary --batch [ПАРАМЕТРЫ] --plan ФАЙЛ|-   выполнить задания плана\n"
+              "  tessary --batch [ПАРАМЕТРЫ] --queue ФАЙЛ    выполнить необработанные задания файла очереди\n"
               "  tessary --plan [ПАРАМЕТРЫ] ФАЙЛ|ПАПКА...    вывести план, ничего не запуская\n"
               "\n"
               "Параметры:\n"
@@ -178,12 +180,28 @@ int FromPlan(Jobs& jobs, const TBatchOptions& o, const ProgramSettings& settings
     return AllDone;
 }
 
-// The jobs of a saved queue, as the window would reopen them.
-int FromQueue(Jobs& jobs, const TBatchOptions& o, const ProgramSettings& settings, int mode)
+// The jobs of a saved queue, as the window would reopen them: each with
+// its own tags and compression; lines already processed are left out, and
+// so is a second job of a source queued once already.
+int FromQueue(Jobs& jobs, const TBatchOptions& o)
 {
-    Q_UNUSED(jobs) Q_UNUSED(o) Q_UNUSED(settings) Q_UNUSED(mode)
-    Err(Tr("--queue пока не поддерживается"));
-    return Refused;
+    const TQueueFile::TReadResult read = TQueueFile::ReadFile(o.queueFile);
+    if (!read.Ok()) {
+        Err(read.error);
+        return Refused;
+    }
+    QSet<QString> queued;
+    const TQueue& saved = *read.content.queue;
+    for (int i = 0; i < saved.Count(); ++i) {
+        const TQueueItem* record = saved.Items(i);
+        if (read.content.lines[std::size_t(i)].processed || queued.contains(record->InputFile()))
+            continue;
+        queued.insert(record->InputFile());
+        TQueueItem* job = jobs.queue.Add();
+        job->Assign(record);
+        jobs.names << record->InputFile();
+    }
+    return AllDone;
 }
 
 std::vector<const TQueueItem*> AllJobs(const TQueue& queue)
@@ -287,7 +305,7 @@ int Main(const QStringList& arguments)
 
     Jobs jobs;
     const int loaded = !o.planFile.isEmpty()    ? FromPlan(jobs, o, settings, mode)
-                       : !o.queueFile.isEmpty() ? FromQueue(jobs, o, settings, mode)
+                       : !o.queueFile.isEmpty() ? FromQueue(jobs, o)
                                                 : FromSources(jobs, o, settings, mode);
     if (loaded != AllDone)
         return loaded;

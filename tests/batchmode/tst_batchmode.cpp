@@ -3,6 +3,7 @@
 // paths and hostile lines, and a plan cut into pieces by GNU parallel.
 
 #include "batchfixture.h"
+#include "queuefile.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void interrupted_data();
     void interrupted();
     void planRunsItsPairs();
+    void queueFileRunsItsJobs();
     void hostilePlanRefused_data();
     void hostilePlanRefused();
     void piecesAgreeWithOneRun();
@@ -254,6 +256,37 @@ void TstBatchMode::planRunsItsPairs()
     QVERIFY2(run.status == 0, run.err.constData());
     QCOMPARE(Names(home.Path(QStringLiteral("out"))),
              (QStringList{QStringLiteral("plain.mp3"), QStringLiteral("tab\there\\back\nline.mp3")}));
+}
+
+// A queue saved by the window: its unprocessed jobs run with their own
+// tags; a processed one is left alone; a file that is no queue is refused.
+void TstBatchMode::queueFileRunsItsJobs()
+{
+    if (!HaveLame())
+        QSKIP("lame is not installed");
+    Home home;
+    home.settings.FileNameFormat = QStringLiteral("%1");
+    home.SaveSettings();
+    TQueueContent c;
+    for (const char* name : {"a", "b"}) {
+        const QString source = home.Path(QStringLiteral("in/%1.wav").arg(QLatin1String(name)));
+        QVERIFY(TestUtil::WriteWav(source));
+        TQueueItem* job = c.queue->Add();
+        job->RestoreInputFile(source);
+        job->SetTitle(QStringLiteral("Песня %1").arg(QLatin1String(name)));
+    }
+    c.lines = {TQueueLine{true}, TQueueLine{}};
+    const QString queueFile = home.Path(QStringLiteral("saved.tessary-queue"));
+    QVERIFY(TestUtil::WriteFile(queueFile, TQueueFile::Write(c)));
+
+    const Result run = home.Run({QStringLiteral("--batch"), QStringLiteral("--queue"), queueFile});
+    QVERIFY2(run.status == 0, run.err.constData());
+    QCOMPARE(Names(home.Path(QStringLiteral("out"))), QStringList{QStringLiteral("Песня b.mp3")});
+
+    QVERIFY(TestUtil::WriteFile(queueFile, "not a queue"));
+    const Result bad = home.Run({QStringLiteral("--batch"), QStringLiteral("--queue"), queueFile});
+    QCOMPARE(bad.status, 2);
+    QVERIFY(!bad.err.isEmpty());
 }
 
 void TstBatchMode::hostilePlanRefused_data()
