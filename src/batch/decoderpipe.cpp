@@ -220,14 +220,17 @@ void TDecoderPipe::TakeLine(const QString& line)
         }
         return;
     }
-    // The rest of the progress block is key=value; messages are not.
-    static const QRegularExpression keyValue(QStringLiteral("^[a-z_0-9]+=\\S*$"));
+    // The rest of the progress block is key=value ("speed=   9x" too);
+    // messages are not.
+    static const QRegularExpression keyValue(QStringLiteral("^[a-z_0-9]+="));
     if (keyValue.match(line).hasMatch())
         return;
     // "[flac @ 0x55d1…] invalid residual": the address means nothing to anyone.
     static const QRegularExpression address(QStringLiteral("^\\[(\\w+) @ 0x[0-9a-f]+\\]\\s*"));
     QString text = line;
     text.replace(address, QStringLiteral("\\1: "));
+    if (m_firstMessage.isEmpty())
+        m_firstMessage = text;
     m_lastMessage = text;
     m_lastLines.append(line.left(400));
     if (m_lastLines.size() > 12)

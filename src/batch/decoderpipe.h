@@ -85,8 +85,10 @@ public:
     void WhenEnded(std::function<void()> done, int graceMs = 3000);
     // Once ended: the length decoded, when ffmpeg reported its end.
     TAudioLength Decoded() const;
-    // The decoder's last message, a warning of a run that went on included.
+    // The decoder's last message, a warning of a run that went on included,
+    // and its first, which names the first damage it met.
     const QString& LastMessage() const { return m_lastMessage; }
+    const QString& FirstMessage() const { return m_firstMessage; }
 
 Q_SIGNALS:
     void PercentChanged(int percent);
@@ -112,6 +114,7 @@ private:
     QByteArray m_pending;
     QString m_lastMessage;
     QStringList m_lastLines;
+    QString m_firstMessage;
     Result m_result;
     std::function<void()> m_done;
 };

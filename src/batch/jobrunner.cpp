@@ -193,9 +193,9 @@ void TJobRunner::OnVerified(const QString& reason)
         outcome.reason = tr("Прервано");
     } else if (!reason.isEmpty()) {
         outcome.reason = reason;
-        // A decoder that went on past a damaged part said why.
-        if (m_pipe && !m_pipe->LastMessage().isEmpty())
-            outcome.reason += QStringLiteral(" (") + m_pipe->LastMessage() + u')';
+        // A decoder that went on past a damaged part said why, first of all.
+        if (m_pipe && !m_pipe->FirstMessage().isEmpty())
+            outcome.reason += QStringLiteral(" (") + m_pipe->FirstMessage() + u')';
     }
     Conclude(outcome);
 }
