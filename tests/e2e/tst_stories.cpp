@@ -52,7 +52,8 @@ const QStringList SettingNames = {
     "Output artist folder format", "Output album folder format", "Create sub folders",
     "Delete after process", "Delete from queue", "Folder", "Show output names",
     "Existing output", "Parallel jobs", "Pause between jobs", "Source formats",
-    "Embed cover art", "Extra LAME options", "ReplayGain"};
+    "Embed cover art", "File names", "Extra LAME options", "ReplayGain", "Notify at end",
+    "Keep queue", "Queue folder"};
 
 } // namespace
 
