@@ -8,6 +8,7 @@
 #include "programsettings.h"
 #include "queue.h"
 #include "runview.h"
+#include "sourcereader.h"
 #include "tempoutput.h"
 
 #include <QFile>
@@ -40,6 +41,13 @@ TBatchRun::TBatchRun(TQueue& queue, const ProgramSettings& settings, IRunView& v
 {
     m_tick->setInterval(500);
     connect(m_tick, &QTimer::timeout, this, &TBatchRun::Tick);
+}
+
+TSourceReader* TBatchRun::SourceReader()
+{
+    if (!m_reader)
+        m_reader = new TSourceReader(this);
+    return m_reader;
 }
 
 // Only when the program quits in the middle of a run: the runners kill
@@ -183,6 +191,7 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
     if (mode == EncodeMode && TDecoderPipe::Wanted(job->InputFile()))
         r->SetDecoder(m_decoder);
     r->SetCoverArt(mode == EncodeMode && m_settings.EmbedCoverArt && job->Id3v2());
+    r->SetSourceReader(SourceReader());
     r->Start(m_program,
              [job, mode](const QString& temporary) { return JobArguments(*job, mode, temporary); },
              job->OutputDir(), Paths::ProgramFolder());
@@ -295,7 +304,7 @@ void TBatchRun::PauseTick()
 void TBatchRun::Tick()
 {
     if (!m_durationsRead)
-        m_durationsRead = m_progress.ReadDurations(15ms);
+        m_durationsRead = m_progress.ReadDurations(15ms, SourceReader(), this);
     m_view.SetTimeLeft(m_progress.SecondsLeft(m_clock.elapsed() / 1000.0));
 }
 

@@ -19,6 +19,7 @@ class QTimer;
 class TOutputNamer;
 class TQueue;
 class TQueueItem;
+class TSourceReader;
 
 // The batch run over the queue: every unchecked job gets its output path
 // and folder and one lame process (a TJobRunner). With one job at a time a
@@ -66,6 +67,10 @@ public:
     void SetPauseStep(std::chrono::milliseconds step) { m_pauseStep = step; }
     // How long a stopped encoder may take to end before it is killed.
     void SetStopGrace(std::chrono::milliseconds grace) { m_stopGrace = grace; }
+    // The reader pool the jobs ask for their sources' audio facts, pictures
+    // and lengths (the window's own); without one the run makes its own.
+    void SetSourceReader(TSourceReader* reader) { m_reader = reader; }
+    TSourceReader* SourceReader();
 
     // The job's output must not overwrite its own source.
     static QString SamePathReason() { return tr("Файл назначения совпадает с исходным"); }
@@ -110,6 +115,7 @@ private:
 
     QString m_program;
     QString m_decoder;
+    TSourceReader* m_reader = nullptr;
     std::chrono::milliseconds m_pauseStep{500};
     std::chrono::milliseconds m_stopGrace{1000};
 

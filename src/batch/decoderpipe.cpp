@@ -100,7 +100,8 @@ TDecoderPipe::~TDecoderPipe()
     }
 }
 
-bool TDecoderPipe::Prepare(const QString& program, const QString& input, QString* message)
+bool TDecoderPipe::Prepare(const QString& program, const QString& input,
+                           const TSourceAudio& audio, QString* message)
 {
     const Encoder::Location where =
         Encoder::Locate(program.isEmpty() ? QStringLiteral("ffmpeg") : program);
@@ -109,7 +110,6 @@ bool TDecoderPipe::Prepare(const QString& program, const QString& input, QString
             *message = MissingText();
         return false;
     }
-    const TSourceAudio audio = TSourceAudio::Read(input);
     m_durationMs = audio.durationMs;
     m_process.setProgram(where.program);
     m_process.setArguments(Arguments(input, audio.bitsPerSample, audio.channels));

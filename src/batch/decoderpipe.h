@@ -7,6 +7,8 @@
 
 #include <functional>
 
+struct TSourceAudio;
+
 // A non-WAV source on its way into lame: one ffmpeg process that decodes it
 // to WAV on its standard output, which is piped straight into the encoder's
 // standard input (lame reads "-"), so no decoded file is ever written.
@@ -40,9 +42,11 @@ public:
     explicit TDecoderPipe(QObject* parent = nullptr);
     ~TDecoderPipe() override;
 
-    // program: a path or bare name to look up; empty means "ffmpeg". False,
-    // with the message, when the decoder cannot be found.
-    bool Prepare(const QString& program, const QString& input, QString* message);
+    // program: a path or bare name to look up; empty means "ffmpeg". audio:
+    // what the reader found out about the source (zeros where it could not).
+    // False, with the message, when the decoder cannot be found.
+    bool Prepare(const QString& program, const QString& input, const TSourceAudio& audio,
+                 QString* message);
     // The process whose output the encoder reads; given to the encoder
     // before it starts (QProcess::setStandardOutputProcess).
     QProcess* Feeder() { return &m_process; }

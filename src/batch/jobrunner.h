@@ -13,6 +13,8 @@
 
 class TCoverFile;
 class TDecoderPipe;
+class TSourceReader;
+namespace ReaderProtocol { struct TAnswer; }
 
 // One job of a run on its way through the encoder: its lame process and
 // the hidden temporary it writes, which takes the job's final name only
@@ -49,9 +51,14 @@ public:
     }
     // Before Start: the ID3v2 tag gets the source's cover picture, if any.
     void SetCoverArt(bool on) { m_coverArt = on; }
+    // Before Start: where the decoder's audio facts and the cover picture
+    // come from. Without one, the pipe goes by the decoder's defaults and
+    // only folder images are embedded.
+    void SetSourceReader(TSourceReader* reader) { m_reader = reader; }
 
     // Creates the temporary in folder and starts program with the arguments
-    // made for it; workingDirectory is where lame runs.
+    // made for it; workingDirectory is where lame runs. A job that needs the
+    // reader (a cover, a decoder) starts once it has answered.
     void Start(const QString& program,
                const std::function<QStringList(const QString& temporary)>& arguments,
                const QString& folder, const QString& workingDirectory);
@@ -67,6 +74,8 @@ Q_SIGNALS:
     void Ended(const TJobRunner::Outcome& outcome);
 
 private:
+    void Launch(const QString& program, QStringList args, const QString& workingDirectory,
+                const ReaderProtocol::TAnswer& facts);
     void OnEncoderEnded(const TEncoderProcess::Result& result);
     // decoderOutlived: a decoder fed the job and ended after the encoder.
     void Judge(const TEncoderProcess::Result& result, bool decoderOutlived);
@@ -83,6 +92,8 @@ private:
     TDecoderPipe* m_pipe = nullptr; // a child of the encoder, which unlinks it before it goes
     bool m_coverArt = false;
     std::unique_ptr<TCoverFile> m_cover;
+    TSourceReader* m_reader = nullptr;
+    bool m_waitingForReader = false;
     bool m_started = false;
     bool m_stopping = false;
     bool m_ended = false;

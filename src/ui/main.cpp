@@ -56,10 +56,17 @@ int main(int argc, char* argv[])
     if (const QString files = qEnvironmentVariable("TESSARY_START_RUN"); !files.isEmpty()) {
         for (const QString& path : files.split(u'\n', Qt::SkipEmptyParts))
             window.AddToQueue(path);
-        QTimer::singleShot(0, &window, [&window] {
-            if (QAction* go = window.findChild<QAction*>(QStringLiteral("acGO")))
+        // Once the files' tags are in, which unlocks the queue.
+        auto* start = new QTimer(&window);
+        QObject::connect(start, &QTimer::timeout, &window, [&window, start] {
+            QAction* go = window.findChild<QAction*>(QStringLiteral("acGO"));
+            if (go && !go->isEnabled())
+                return;
+            start->stop();
+            if (go)
                 go->trigger();
         });
+        start->start(10);
     }
 
     // For smoke tests and start-up measurements: quit once the window is up.

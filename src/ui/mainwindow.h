@@ -25,6 +25,8 @@ class TNewFileListBox;
 class TOutputPreview;
 class TQueueAdder;
 class TQueueList;
+class TSourceReader;
+class TSourceTagFiller;
 class TTagEditor;
 class TUpDown;
 class TWindowRunView;
@@ -44,6 +46,9 @@ public:
     TBatchRun* BatchRun() const { return m_run; }
     TOutputPreview* OutputPreview() const { return m_preview; }
     TQueueAdder* QueueAdder() const { return m_adder; }
+    // The reader helpers every look inside a source goes through.
+    TSourceReader* SourceReader() const { return m_reader; }
+    TSourceTagFiller* SourceTagFiller() const { return m_tagFiller; }
     int CurrentMode() const;
 
     // Turns a file path into a new job and queue line; an exact path that is
@@ -144,6 +149,8 @@ private:
     TBatchRun* m_run = nullptr;
     TOutputPreview* m_preview = nullptr;
     TQueueAdder* m_adder = nullptr;
+    TSourceReader* m_reader = nullptr;
+    TSourceTagFiller* m_tagFiller = nullptr;
     QPointer<THelpWindow> m_help;
     QMetaObject::Connection m_screenArea;
     bool m_screenWatched = false;

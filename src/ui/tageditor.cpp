@@ -292,16 +292,46 @@ TQueueItem* TTagEditor::CurrentJob() const
     return m_queue ? m_queue->Find(m_jobId) : nullptr;
 }
 
+TTagEditor::NewJobValues TTagEditor::NewJob()
+{
+    NewJobValues v;
+    v.id3v1 = m_id3v1->isChecked();
+    v.id3v2 = m_id3v2->isChecked();
+    v.trackFix = m_trackFix->isChecked();
+    if (v.trackFix)
+        v.track = TrackNumber();
+    v.trackFixed = TrackFixed();
+    auto take = [](const QLineEdit* edit, const QCheckBox* fix, bool* fixed, QString* text) {
+        *fixed = fix->isChecked();
+        if (*fixed)
+            *text = edit->text().left(kTagLength);
+    };
+    take(m_title, m_titleFix, &v.titleFix, &v.title);
+    take(m_artist, m_artistFix, &v.artistFix, &v.artist);
+    take(m_album, m_albumFix, &v.albumFix, &v.album);
+    take(m_year, m_yearFix, &v.yearFix, &v.year);
+    take(m_comment, m_commentFix, &v.commentFix, &v.comment);
+    v.genreFix = m_genreFix->isChecked();
+    if (v.genreFix)
+        v.genre = ShownGenre();
+    return v;
+}
+
 void TTagEditor::InitNewJob(TQueueItem& job, const TSourceTags* source)
 {
-    job.SetId3v1(m_id3v1->isChecked());
-    job.SetId3v2(m_id3v2->isChecked());
+    InitNewJob(job, NewJob(), source);
+}
+
+void TTagEditor::InitNewJob(TQueueItem& job, const NewJobValues& v, const TSourceTags* source)
+{
+    job.SetId3v1(v.id3v1);
+    job.SetId3v2(v.id3v2);
     bool fromSource = false;
 
     job.SetTrack(0);
-    if (m_trackFix->isChecked())
-        job.SetTrack(quint8(TrackNumber()));
-    if (TrackFixed()) {
+    if (v.trackFix)
+        job.SetTrack(quint8(v.track));
+    if (v.trackFixed) {
         job.AutoTrack = false;
     } else if (source && source->Track) {
         // A number the source gives is kept by the run instead of counted.
@@ -310,26 +340,26 @@ void TTagEditor::InitNewJob(TQueueItem& job, const TSourceTags* source)
         fromSource = true;
     }
 
-    auto value = [&fromSource](const QLineEdit* edit, const QCheckBox* fix,
+    auto value = [&fromSource](bool fixed, const QString& text,
                                const std::optional<QString>* given) {
-        if (fix->isChecked())
-            return edit->text().left(kTagLength);
+        if (fixed)
+            return text;
         if (given && given->has_value()) {
             fromSource = true;
             return given->value();
         }
         return QString();
     };
-    job.SetTitle(value(m_title, m_titleFix, source ? &source->Title : nullptr));
-    job.SetArtist(value(m_artist, m_artistFix, source ? &source->Artist : nullptr));
-    job.SetAlbum(value(m_album, m_albumFix, source ? &source->Album : nullptr));
+    job.SetTitle(value(v.titleFix, v.title, source ? &source->Title : nullptr));
+    job.SetArtist(value(v.artistFix, v.artist, source ? &source->Artist : nullptr));
+    job.SetAlbum(value(v.albumFix, v.album, source ? &source->Album : nullptr));
     // The year setter ignores empty text; a zero is what empties a year.
-    const QString year = value(m_year, m_yearFix, source ? &source->Year : nullptr);
+    const QString year = value(v.yearFix, v.year, source ? &source->Year : nullptr);
     job.SetYear(year.isEmpty() ? QStringLiteral("0") : year);
-    job.SetComment(value(m_comment, m_commentFix, source ? &source->Comment : nullptr));
+    job.SetComment(value(v.commentFix, v.comment, source ? &source->Comment : nullptr));
 
-    if (m_genreFix->isChecked()) {
-        job.SetGenre(ShownGenre());
+    if (v.genreFix) {
+        job.SetGenre(v.genre);
     } else if (source && source->Genre) {
         job.SetGenre(*source->Genre);
         fromSource = true;

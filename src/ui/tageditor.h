@@ -43,6 +43,22 @@ public:
     // gets any value from its source and no tag version gets ID3v2.
     void InitNewJob(TQueueItem& job, const TSourceTags* source = nullptr);
 
+    // What InitNewJob takes from the editor, as it stands when a job is
+    // made, so that source tags arriving later are applied with the same
+    // ticks and texts as the job was made with.
+    struct NewJobValues
+    {
+        bool id3v1 = false, id3v2 = false;
+        bool trackFix = false, trackFixed = false;
+        int track = 0;
+        bool titleFix = false, artistFix = false, albumFix = false, yearFix = false,
+             commentFix = false, genreFix = false;
+        QString title, artist, album, year, comment;
+        quint8 genre = 255;
+    };
+    NewJobValues NewJob();
+    static void InitNewJob(TQueueItem& job, const NewJobValues& values, const TSourceTags* source);
+
     // The genre number of a name as the genre box shows it: its index in
     // GenreNames (exact comparison), or 255 when it names no genre.
     static quint8 GenreIndexOf(const QString& name);

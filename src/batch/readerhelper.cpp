@@ -1,0 +1,151 @@
+#include "readerhelper.h"
+
+#include <QCoreApplication>
+
+using ReaderProtocol::TAnswer;
+
+TReaderHelper::TReaderHelper(const QString& program, const QStringList& arguments,
+                             std::chrono::milliseconds timeLimit, QObject* parent)
+    : QObject(parent), m_program(program), m_arguments(arguments)
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(timeLimit);
+    connect(&m_timer, &QTimer::timeout, this, [this] { FailWith(TimeoutText(), true); });
+}
+
+TReaderHelper::~TReaderHelper()
+{
+    // Its input closed, the helper ends by itself; QProcess kills it should
+    // it be in the middle of a file.
+    if (m_process) {
+        disconnect(m_process, nullptr, this, nullptr);
+        m_process->closeWriteChannel();
+    }
+}
+
+QString TReaderHelper::CrashedText()
+{
+    return QCoreApplication::translate("TReaderHelper", "чтение файла завершилось аварийно");
+}
+
+QString TReaderHelper::TimeoutText()
+{
+    return QCoreApplication::translate("TReaderHelper", "чтение файла заняло слишком много времени");
+}
+
+QString TReaderHelper::BrokenText()
+{
+    return QCoreApplication::translate("TReaderHelper", "программа чтения ответила неверно");
+}
+
+QString TReaderHelper::MissingText()
+{
+    return QCoreApplication::translate("TReaderHelper", "программа чтения tessary-reader не запускается");
+}
+
+QString TReaderHelper::DamagedText()
+{
+    return QCoreApplication::translate("TReaderHelper", "формат не распознан или файл повреждён");
+}
+
+void TReaderHelper::StartProcess()
+{
+    m_process = new QProcess(this);
+    m_process->setProgram(m_program);
+    m_process->setArguments(m_arguments);
+    // What the helper says on its error output is of no use to the window.
+    m_process->setStandardErrorFile(QProcess::nullDevice());
+    connect(m_process, &QProcess::readyReadStandardOutput, this, &TReaderHelper::OnReadyRead);
+    connect(m_process, &QProcess::finished, this, &TReaderHelper::OnEnded);
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            OnEnded();
+    });
+    m_buffer.clear();
+    m_process->start();
+}
+
+void TReaderHelper::Send(ReaderProtocol::Verb verb, const QString& path, Done done)
+{
+    m_done = std::move(done);
+    if (!m_process)
+        StartProcess();
+    m_timer.start();
+    m_process->write(ReaderProtocol::Request(verb, path));
+}
+
+void TReaderHelper::OnReadyRead()
+{
+    if (!m_process)
+        return;
+    m_buffer += m_process->readAllStandardOutput();
+    if (!Busy()) {
+        // Nobody asked: a helper that talks by itself is not to be trusted.
+        if (!m_buffer.isEmpty())
+            Discard();
+        return;
+    }
+    TAnswer answer;
+    switch (ReaderProtocol::TakeReply(m_buffer, &answer, nullptr)) {
+    case ReaderProtocol::Parse::NeedMore:
+        // TakeReply has checked the header's length; the buffer grows only
+        // up to it, but a helper may still pour out a header-less stream.
+        if (m_buffer.size() > ReaderProtocol::MaxHeader + ReaderProtocol::MaxBody)
+            FailWith(BrokenText(), true);
+        return;
+    case ReaderProtocol::Parse::Broken:
+        FailWith(BrokenText(), true);
+        return;
+    case ReaderProtocol::Parse::Done:
+        if (!m_buffer.isEmpty()) {
+            FailWith(BrokenText(), true);
+            return;
+        }
+        if (!answer.readable)
+            answer.failure = DamagedText(); // the helper's own words are not shown
+        Finish(answer);
+        return;
+    }
+}
+
+void TReaderHelper::OnEnded()
+{
+    if (!m_process)
+        return;
+    const bool missing = m_process->error() == QProcess::FailedToStart;
+    m_process->disconnect(this);
+    m_process->deleteLater();
+    m_process = nullptr;
+    if (Busy())
+        FailWith(missing ? MissingText() : CrashedText(), false);
+}
+
+void TReaderHelper::Discard()
+{
+    if (!m_process)
+        return;
+    QProcess* p = m_process;
+    m_process = nullptr;
+    p->disconnect(this);
+    // Deleted once it has ended; a QProcess deleted while running would wait.
+    connect(p, &QProcess::finished, p, &QObject::deleteLater);
+    connect(p, &QProcess::errorOccurred, p, &QObject::deleteLater);
+    p->kill();
+    m_buffer.clear();
+}
+
+void TReaderHelper::FailWith(const QString& why, bool kill)
+{
+    if (kill)
+        Discard();
+    TAnswer answer;
+    answer.failure = why;
+    Finish(answer);
+}
+
+void TReaderHelper::Finish(const TAnswer& answer)
+{
+    m_timer.stop();
+    if (Done done = std::exchange(m_done, nullptr))
+        done(answer);
+}
