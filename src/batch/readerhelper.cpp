@@ -15,11 +15,12 @@ TReaderHelper::TReaderHelper(const QString& program, const QStringList& argument
 
 TReaderHelper::~TReaderHelper()
 {
-    // Its input closed, the helper ends by itself; QProcess kills it should
-    // it be in the middle of a file.
+    // Only when the pool goes (the window closes): a helper holds nothing
+    // worth keeping, and a killed one is reaped at once.
     if (m_process) {
         disconnect(m_process, nullptr, this, nullptr);
-        m_process->closeWriteChannel();
+        m_process->kill();
+        m_process->waitForFinished(1000);
     }
 }
 
