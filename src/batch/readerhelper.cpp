@@ -5,12 +5,12 @@
 using ReaderProtocol::TAnswer;
 
 TReaderHelper::TReaderHelper(const QString& program, const QStringList& arguments,
-                             std::chrono::milliseconds timeLimit, QObject* parent)
-    : QObject(parent), m_program(program), m_arguments(arguments)
+                             std::chrono::milliseconds timeLimit, Resend resend, QObject* parent)
+    : QObject(parent), m_program(program), m_arguments(arguments), m_resend(std::move(resend))
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(timeLimit);
-    connect(&m_timer, &QTimer::timeout, this, [this] { FailWith(TimeoutText(), true); });
+    connect(&m_timer, &QTimer::timeout, this, [this] { FailFront(TimeoutText(), true); });
 }
 
 TReaderHelper::~TReaderHelper()
@@ -68,10 +68,11 @@ void TReaderHelper::StartProcess()
 
 void TReaderHelper::Send(ReaderProtocol::Verb verb, const QString& path, Done done)
 {
-    m_done = std::move(done);
     if (!m_process)
         StartProcess();
-    m_timer.start();
+    if (m_sent.empty())
+        m_timer.start();
+    m_sent.push_back(Sent{verb, path, std::move(done)});
     m_process->write(ReaderProtocol::Request(verb, path));
 }
 
@@ -80,32 +81,36 @@ void TReaderHelper::OnReadyRead()
     if (!m_process)
         return;
     m_buffer += m_process->readAllStandardOutput();
-    if (!Busy()) {
-        // Nobody asked: a helper that talks by itself is not to be trusted.
-        if (!m_buffer.isEmpty())
+    while (!m_buffer.isEmpty()) {
+        if (m_sent.empty()) {
+            // Nobody asked: a helper that talks by itself is not to be trusted.
             Discard();
-        return;
-    }
-    TAnswer answer;
-    switch (ReaderProtocol::TakeReply(m_buffer, &answer, nullptr)) {
-    case ReaderProtocol::Parse::NeedMore:
-        // TakeReply has checked the header's length; the buffer grows only
-        // up to it, but a helper may still pour out a header-less stream.
-        if (m_buffer.size() > ReaderProtocol::MaxHeader + ReaderProtocol::MaxBody)
-            FailWith(BrokenText(), true);
-        return;
-    case ReaderProtocol::Parse::Broken:
-        FailWith(BrokenText(), true);
-        return;
-    case ReaderProtocol::Parse::Done:
-        if (!m_buffer.isEmpty()) {
-            FailWith(BrokenText(), true);
             return;
         }
-        if (!answer.readable)
-            answer.failure = DamagedText(); // the helper's own words are not shown
-        Finish(answer);
-        return;
+        ReaderProtocol::TAnswer answer;
+        switch (ReaderProtocol::TakeReply(m_buffer, &answer, nullptr)) {
+        case ReaderProtocol::Parse::NeedMore:
+            // TakeReply has checked the header's length; the buffer grows
+            // only up to it.
+            if (m_buffer.size() > ReaderProtocol::MaxHeader + ReaderProtocol::MaxBody)
+                FailFront(BrokenText(), true);
+            return;
+        case ReaderProtocol::Parse::Broken:
+            FailFront(BrokenText(), true);
+            return;
+        case ReaderProtocol::Parse::Done: {
+            if (!answer.readable)
+                answer.failure = DamagedText(); // the helper's own words are not shown
+            Sent front = std::move(m_sent.front());
+            m_sent.pop_front();
+            if (m_sent.empty())
+                m_timer.stop();
+            else
+                m_timer.start(); // the next file's time starts now
+            front.done(answer);
+            break;
+        }
+        }
     }
 }
 
@@ -117,8 +122,9 @@ void TReaderHelper::OnEnded()
     m_process->disconnect(this);
     m_process->deleteLater();
     m_process = nullptr;
-    if (Busy())
-        FailWith(missing ? MissingText() : CrashedText(), false);
+    m_buffer.clear();
+    if (!m_sent.empty())
+        FailFront(missing ? MissingText() : CrashedText(), false);
 }
 
 void TReaderHelper::Discard()
@@ -135,18 +141,25 @@ void TReaderHelper::Discard()
     m_buffer.clear();
 }
 
-void TReaderHelper::FailWith(const QString& why, bool kill)
+void TReaderHelper::FailFront(const QString& why, bool kill)
 {
     if (kill)
         Discard();
-    TAnswer answer;
-    answer.failure = why;
-    Finish(answer);
-}
-
-void TReaderHelper::Finish(const TAnswer& answer)
-{
     m_timer.stop();
-    if (Done done = std::exchange(m_done, nullptr))
-        done(answer);
+    std::deque<Sent> sent = std::exchange(m_sent, {});
+    if (sent.empty())
+        return;
+    ReaderProtocol::TAnswer answer;
+    answer.failure = why;
+    Sent front = std::move(sent.front());
+    sent.pop_front();
+    // A helper that cannot even start fails every request; the others were
+    // only waiting behind the file that took the helper down.
+    front.done(answer);
+    for (Sent& s : sent) {
+        if (why == MissingText())
+            s.done(answer);
+        else
+            m_resend(s.verb, s.path, std::move(s.done));
+    }
 }

@@ -40,6 +40,16 @@ QString TSourceReader::HelperProgram()
     return QString();
 }
 
+void TSourceReader::Warm()
+{
+    if (m_program.isEmpty())
+        return;
+    while (int(m_helpers.size()) < m_maxHelpers)
+        NewHelper();
+    for (TReaderHelper* h : m_helpers)
+        h->Start();
+}
+
 void TSourceReader::SetProgram(const QString& program, const QStringList& arguments)
 {
     m_program = program;
@@ -72,22 +82,44 @@ void TSourceReader::Read(ReaderProtocol::Verb verb, const QString& path, QObject
     Dispatch();
 }
 
+TReaderHelper* TSourceReader::NewHelper()
+{
+    auto* helper = new TReaderHelper(
+        m_program, m_arguments, m_timeLimit,
+        [this](ReaderProtocol::Verb verb, const QString& path, Done done) {
+            m_retries.push_back(Retry{verb, path, std::move(done)});
+            QTimer::singleShot(0, this, &TSourceReader::Dispatch);
+        },
+        this);
+    m_helpers.push_back(helper);
+    return helper;
+}
+
+// The helper with the fewest requests ahead of a new one, started anew
+// while there are fewer than m_maxHelpers and all are at work.
+TReaderHelper* TSourceReader::FreeHelper()
+{
+    TReaderHelper* best = nullptr;
+    for (TReaderHelper* h : m_helpers) {
+        if (!best || h->Load() < best->Load())
+            best = h;
+    }
+    if ((!best || best->Load() > 0) && int(m_helpers.size()) < m_maxHelpers)
+        best = NewHelper();
+    return best && best->Load() < TReaderHelper::MaxAhead ? best : nullptr;
+}
+
 void TSourceReader::Dispatch()
 {
+    while (!m_retries.empty()) {
+        TReaderHelper* helper = FreeHelper();
+        if (!helper)
+            return;
+        Retry retry = std::move(m_retries.front());
+        m_retries.pop_front();
+        helper->Send(retry.verb, retry.path, std::move(retry.done));
+    }
     while (!m_waiting.empty()) {
-        TReaderHelper* free = nullptr;
-        for (TReaderHelper* h : m_helpers) {
-            if (!h->Busy()) {
-                free = h;
-                break;
-            }
-        }
-        if (!free) {
-            if (int(m_helpers.size()) >= m_maxHelpers)
-                return;
-            free = new TReaderHelper(m_program, m_arguments, m_timeLimit, this);
-            m_helpers.push_back(free);
-        }
         Request request = std::move(m_waiting.front());
         m_waiting.pop_front();
         // A request whose asker has gone is not worth a helper's time.
@@ -96,15 +128,20 @@ void TSourceReader::Dispatch()
                 Q_EMIT Idle();
             continue;
         }
+        TReaderHelper* helper = FreeHelper();
+        if (!helper) {
+            m_waiting.push_front(std::move(request));
+            return;
+        }
         ++m_busy;
         const QString path = request.path;
-        free->Send(request.verb, path,
-                   [this, request = std::move(request)](const ReaderProtocol::TAnswer& answer) {
-                       --m_busy;
-                       Deliver(request, answer);
-                       // Later: done may have asked for more, or deleted its asker.
-                       QTimer::singleShot(0, this, &TSourceReader::Dispatch);
-                   });
+        helper->Send(request.verb, path,
+                     [this, request = std::move(request)](const ReaderProtocol::TAnswer& answer) {
+                         --m_busy;
+                         Deliver(request, answer);
+                         // Later: done may have asked for more, or deleted its asker.
+                         QTimer::singleShot(0, this, &TSourceReader::Dispatch);
+                     });
     }
 }
 

@@ -39,6 +39,10 @@ public:
     // Requests not answered yet.
     int Pending() const { return int(m_waiting.size()) + m_busy; }
 
+    // Starts the helpers now, so that the first files to be read do not wait
+    // for them (a helper that has nothing to do just waits on its input).
+    void Warm();
+
     // The helper found next to the program, in its installed place or, for
     // the tests, in the build; empty when none is there.
     static QString HelperProgram();
@@ -64,7 +68,15 @@ private:
         QPointer<QObject> context;
         Done done;
     };
+    struct Retry
+    {
+        ReaderProtocol::Verb verb;
+        QString path;
+        std::function<void(const ReaderProtocol::TAnswer&)> done; // counted in m_busy already
+    };
     void Dispatch();
+    TReaderHelper* FreeHelper();
+    TReaderHelper* NewHelper();
     void Deliver(const Request& request, const ReaderProtocol::TAnswer& answer);
 
     QString m_program;
@@ -73,5 +85,6 @@ private:
     int m_maxHelpers;
     std::vector<TReaderHelper*> m_helpers; // children
     std::deque<Request> m_waiting;
-    int m_busy = 0;
+    std::deque<Retry> m_retries; // sent to a helper that died before it got to them
+    int m_busy = 0; // sent to a helper, or to be sent again
 };

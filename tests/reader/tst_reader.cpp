@@ -145,7 +145,7 @@ void TstReader::misbehavingHelpers_data()
     QTest::newRow("floods") << "yes" << TReaderHelper::BrokenText();
     QTest::newRow("huge header") << "printf 'ok 999999999\\n'; cat" << TReaderHelper::BrokenText();
     QTest::newRow("says too much")
-        << "printf 'fail 1\\nxfail 1\\nx'; cat >/dev/null" << TReaderHelper::BrokenText();
+        << "printf 'fail 1\\nxfail 1\\nx'; cat >/dev/null" << TReaderHelper::DamagedText();
     QTest::newRow("hangs") << "cat >/dev/null" << TReaderHelper::TimeoutText();
     QTest::newRow("missing") << QString() << TReaderHelper::MissingText();
 }
