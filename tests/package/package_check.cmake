@@ -30,6 +30,7 @@ if(NOT rc EQUAL 0)
 endif()
 foreach(path
     ./usr/bin/tessary
+    ./usr/libexec/tessary/tessary-reader
     ./usr/share/applications/tessary.desktop
     ./usr/share/icons/hicolor/128x128/apps/tessary.png
     ./usr/share/metainfo/org.morvane.tessary.metainfo.xml
