@@ -10,7 +10,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 build=${TESSARY_FUZZ_BUILD_DIR:-$here/build-fuzz}
-targets=(settings naming cmdline year progress mp3frames pipeprogress plan queuefile)
+targets=(settings naming cmdline year progress mp3frames pipeprogress plan queuefile readerreply)
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DTESSARY_FUZZ=ON >/dev/null

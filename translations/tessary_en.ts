@@ -395,6 +395,36 @@ Kazan, Russia, 2026</translation>
         </message>
     </context>
     <context>
+        <name>TReaderHelper</name>
+        <message>
+            <source>чтение файла завершилось аварийно</source>
+            <translation>reading the file crashed</translation>
+        </message>
+        <message>
+            <source>чтение файла заняло слишком много времени</source>
+            <translation>reading the file took too long</translation>
+        </message>
+        <message>
+            <source>программа чтения ответила неверно</source>
+            <translation>the reader gave a malformed answer</translation>
+        </message>
+        <message>
+            <source>программа чтения tessary-reader не запускается</source>
+            <translation>the reader program tessary-reader does not start</translation>
+        </message>
+        <message>
+            <source>формат не распознан или файл повреждён</source>
+            <translation>unknown format or damaged file</translation>
+        </message>
+    </context>
+    <context>
+        <name>TSourceTagFiller</name>
+        <message>
+            <source>Не удалось прочитать теги: </source>
+            <translation>Could not read the tags: </translation>
+        </message>
+    </context>
+    <context>
         <name>TDecoderPipe</name>
         <message>
             <source>Не найден декодер ffmpeg</source>

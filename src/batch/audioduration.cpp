@@ -2,7 +2,6 @@
 
 #include "decoderpipe.h"
 #include "mp3frames.h"
-#include "sourcetags.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -74,13 +73,10 @@ qint64 CountedFrames(const QByteArray& data, const Frame& f)
 
 std::optional<double> TAudioDuration::OfFile(const QString& path)
 {
-    // The kinds the decoder pipe takes say their length in their own headers.
-    if (TDecoderPipe::Wanted(path)) {
-        const TSourceAudio audio = TSourceAudio::Read(path);
-        if (audio.durationMs <= 0)
-            return std::nullopt;
-        return audio.durationMs / 1000.0;
-    }
+    // The kinds the decoder pipe takes say their length in headers only
+    // TagLib reads, which the window leaves to the reader (TSourceReader).
+    if (TDecoderPipe::Wanted(path))
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;

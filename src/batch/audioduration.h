@@ -9,9 +9,9 @@ class QIODevice;
 // The playing time of a job's source, for the run's estimate of the time
 // left: a WAV file's header gives it from the data size and the byte rate;
 // an MPEG audio file's from the frame count in its Xing, Info or VBRI frame,
-// or else from the frames themselves; FLAC, Ogg, Opus, AIFF, M4A and WavPack
-// from their own headers (TagLib). Nothing here decodes audio; a file of
-// another kind gives no length.
+// or else from the frames themselves. Nothing here decodes audio; a file of
+// another kind gives no length, and so do FLAC, Ogg, Opus, AIFF, M4A and
+// WavPack, whose lengths only the reader helper finds (TSourceReader).
 class TAudioDuration final
 {
 public:

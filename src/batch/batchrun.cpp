@@ -14,6 +14,7 @@
 #include "runview.h"
 #include "sourceroute.h"
 #include "replaygain.h"
+#include "sourcereader.h"
 #include "tempoutput.h"
 
 #include <QFile>
@@ -47,6 +48,13 @@ TBatchRun::TBatchRun(TQueue& queue, const ProgramSettings& settings, IRunView& v
     connect(&m_gain, &TRunGain::StepEnded, this, [this] { Later(0ms, &TBatchRun::Fill); });
     m_tick->setInterval(500);
     connect(m_tick, &QTimer::timeout, this, &TBatchRun::Tick);
+}
+
+TSourceReader* TBatchRun::SourceReader()
+{
+    if (!m_reader)
+        m_reader = new TSourceReader(this);
+    return m_reader;
 }
 
 // Only when the program quits in the middle of a run: the runners kill
@@ -262,6 +270,7 @@ void TBatchRun::StartJob(TQueueItem* job, int line)
     }
     r->SetStallLimit(m_stallLimit, m_stopGrace);
     r->SetCoverArt(mode == EncodeMode && m_settings.EmbedCoverArt && job->Id3v2());
+    r->SetSourceReader(SourceReader());
     r->Start(m_program,
              [job, mode](const QString& temporary) { return JobArguments(*job, mode, temporary); },
              job->OutputDir(), Paths::ProgramFolder());
@@ -385,7 +394,7 @@ void TBatchRun::PauseTick()
 void TBatchRun::Tick()
 {
     if (!m_durationsRead)
-        m_durationsRead = m_progress.ReadDurations(15ms);
+        m_durationsRead = m_progress.ReadDurations(15ms, SourceReader(), this);
     m_view.SetTimeLeft(m_progress.SecondsLeft(m_clock.elapsed() / 1000.0));
 }
 

@@ -32,6 +32,7 @@ class TOutputNamer;
 class TQueue;
 class TQueueItem;
 class TRunLog;
+class TSourceReader;
 
 // The batch run over the queue: every unchecked job gets its output path
 // and folder and one lame process (a TJobRunner). With one job at a time a
@@ -103,6 +104,10 @@ public:
     // Where each job's entry is written; null writes none. Not owned.
     void SetLog(TRunLog* log) { m_log = log; }
     TRunLog* Log() const { return m_log; }
+    // The reader pool the jobs ask for their sources' audio facts, pictures
+    // and lengths (the window's own); without one the run makes its own.
+    void SetSourceReader(TSourceReader* reader) { m_reader = reader; }
+    TSourceReader* SourceReader();
 
     // The job's output must not overwrite its own source.
     static QString SamePathReason() { return tr("Файл назначения совпадает с исходным"); }
@@ -171,6 +176,7 @@ private:
 
     QString m_program;
     QString m_decoder;
+    TSourceReader* m_reader = nullptr;
     std::chrono::milliseconds m_pauseStep{500};
     std::chrono::milliseconds m_stopGrace{1000};
     std::chrono::milliseconds m_stallLimit{DefaultStallLimit};

@@ -116,7 +116,8 @@ TDecoderPipe::~TDecoderPipe()
     }
 }
 
-bool TDecoderPipe::Prepare(const QString& program, const QString& input, QString* message)
+bool TDecoderPipe::Prepare(const QString& program, const QString& input,
+                           const TSourceAudio& audio, QString* message)
 {
     const Encoder::Location where =
         Encoder::Locate(program.isEmpty() ? QStringLiteral("ffmpeg") : program);
@@ -125,7 +126,7 @@ bool TDecoderPipe::Prepare(const QString& program, const QString& input, QString
             *message = MissingText();
         return false;
     }
-    m_audio = TSourceAudio::Read(input);
+    m_audio = audio;
     m_durationMs = m_audio.durationMs;
     int bits = m_audio.bitsPerSample;
     int channels = m_audio.channels;

@@ -11,6 +11,8 @@
 
 #include <functional>
 
+struct TSourceAudio;
+
 // A non-WAV source on its way into lame: one ffmpeg process that decodes it
 // to WAV on its standard output, which is piped straight into the encoder's
 // standard input (lame reads "-"), so no decoded file is ever written.
@@ -55,9 +57,11 @@ public:
     explicit TDecoderPipe(QObject* parent = nullptr);
     ~TDecoderPipe() override;
 
-    // program: a path or bare name to look up; empty means "ffmpeg". False,
-    // with the message, when the decoder cannot be found.
-    bool Prepare(const QString& program, const QString& input, QString* message);
+    // program: a path or bare name to look up; empty means "ffmpeg". audio:
+    // what the reader found out about the source (zeros where it could not).
+    // False, with the message, when the decoder cannot be found.
+    bool Prepare(const QString& program, const QString& input, const TSourceAudio& audio,
+                 QString* message);
     // Before Prepare: what the source was found to be; a WAV's own facts
     // then stand for those read from its tags.
     void SetSourceKind(const TSourceKind& kind) { m_kind = kind; }

@@ -5,6 +5,8 @@
 #include "decoderpipe.h"
 #include "outputcheck.h"
 #include "failuretext.h"
+#include "sourcereader.h"
+#include "sourcetags.h"
 
 #include <QTimer>
 
@@ -36,10 +38,31 @@ void TJobRunner::Start(const QString& program,
         Fail(tr("Не удалось создать временный файл: ") + error);
         return;
     }
-    QStringList args = arguments(m_temp.Path());
+    const QStringList args = arguments(m_temp.Path());
+    m_started = true;
+    if (m_reader && (m_coverArt || m_piped)) {
+        m_waitingForReader = true;
+        const auto verb = m_coverArt ? ReaderProtocol::Verb::Cover : ReaderProtocol::Verb::Info;
+        m_reader->Read(verb, m_input, this,
+                       [this, program, args, workingDirectory](const ReaderProtocol::TAnswer& a) {
+                           m_waitingForReader = false;
+                           if (!m_ended)
+                               Launch(program, args, workingDirectory, a);
+                       });
+        return;
+    }
+    Launch(program, args, workingDirectory, ReaderProtocol::TAnswer());
+}
+
+void TJobRunner::Launch(const QString& program, QStringList args,
+                        const QString& workingDirectory, const ReaderProtocol::TAnswer& facts)
+{
     if (m_coverArt) {
+        TCoverArt art = TCoverArt::Embedded(facts);
+        if (art.data.isEmpty())
+            art = TCoverArt::InFolder(m_input);
         auto cover = std::make_unique<TCoverFile>();
-        if (cover->Prepare(m_input)) {
+        if (cover->Prepare(art)) {
             AddCoverArt(args, cover->Path());
             m_cover = std::move(cover);
         }
@@ -49,7 +72,7 @@ void TJobRunner::Start(const QString& program,
         m_pipe = new TDecoderPipe(m_encoder);
         m_pipe->SetSourceKind(m_kind);
         QString message;
-        if (!m_pipe->Prepare(m_decoderProgram, m_input, &message)) {
+        if (!m_pipe->Prepare(m_decoderProgram, m_input, TSourceAudio::From(facts), &message)) {
             Fail(m_decoderWhy.isEmpty() ? message : m_decoderWhy + QStringLiteral(": ") + message);
             return;
         }
@@ -58,7 +81,6 @@ void TJobRunner::Start(const QString& program,
         feeder = m_pipe->Feeder();
         PipeInput(args);
     }
-    m_started = true;
     const bool running = m_encoder->Start(program, args, workingDirectory, feeder);
     if (running && feeder)
         m_pipe->Start();
@@ -97,6 +119,14 @@ void TJobRunner::Stop(std::chrono::milliseconds grace)
     if (m_ended || m_stopping)
         return;
     m_stopping = true;
+    if (m_waitingForReader) {
+        // Nothing has been started: the job ends here, its temporary removed.
+        Outcome outcome;
+        outcome.stopped = true;
+        outcome.reason = tr("Прервано");
+        QTimer::singleShot(0, this, [this, outcome] { End(outcome); });
+        return;
+    }
     if (m_pipe)
         m_pipe->Kill();
     m_encoder->Stop(grace);

@@ -16,6 +16,8 @@ class QTimer;
 class TCoverFile;
 class TDecoderPipe;
 class TOutputCheck;
+class TSourceReader;
+namespace ReaderProtocol { struct TAnswer; }
 
 // One job of a run on its way through the encoder: its lame process and
 // the hidden temporary it writes, which takes the job's final name only
@@ -83,9 +85,14 @@ public:
         m_stallGrace = grace;
     }
     static QString StalledReason() { return tr("Кодер не отвечает"); }
+    // Before Start: where the decoder's audio facts and the cover picture
+    // come from. Without one, the pipe goes by the decoder's defaults and
+    // only folder images are embedded.
+    void SetSourceReader(TSourceReader* reader) { m_reader = reader; }
 
     // Creates the temporary in folder and starts program with the arguments
-    // made for it; workingDirectory is where lame runs.
+    // made for it; workingDirectory is where lame runs. A job that needs the
+    // reader (a cover, a decoder) starts once it has answered.
     void Start(const QString& program,
                const std::function<QStringList(const QString& temporary)>& arguments,
                const QString& folder, const QString& workingDirectory);
@@ -101,6 +108,8 @@ Q_SIGNALS:
     void Ended(const TJobRunner::Outcome& outcome);
 
 private:
+    void Launch(const QString& program, QStringList args, const QString& workingDirectory,
+                const ReaderProtocol::TAnswer& facts);
     void OnEncoderEnded(const TEncoderProcess::Result& result);
     // decoderOutlived: a decoder fed the job and ended after the encoder.
     void Judge(const TEncoderProcess::Result& result, bool decoderOutlived);
@@ -130,6 +139,8 @@ private:
     std::chrono::milliseconds m_stallLimit{0};
     std::chrono::milliseconds m_stallGrace{1000};
     QTimer* m_stallTimer = nullptr;
+    TSourceReader* m_reader = nullptr;
+    bool m_waitingForReader = false;
     bool m_started = false;
     bool m_stopping = false;
     bool m_stalled = false;

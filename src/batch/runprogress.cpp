@@ -1,6 +1,8 @@
 #include "runprogress.h"
 
 #include "audioduration.h"
+#include "decoderpipe.h"
+#include "sourcereader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,6 +14,7 @@ void TRunProgress::Reset()
     m_jobs.clear();
     m_order.clear();
     m_nextRead = 0;
+    ++m_generation;
     m_taken = 0;
     m_ended = 0;
     m_runningPercent = 0;
@@ -91,7 +94,8 @@ int TRunProgress::Percent() const
     return m_ended < int(m_jobs.size()) ? qMin(percent, 99) : percent;
 }
 
-bool TRunProgress::ReadDurations(std::chrono::milliseconds budget)
+bool TRunProgress::ReadDurations(std::chrono::milliseconds budget, TSourceReader* reader,
+                                 QObject* context)
 {
     QElapsedTimer clock;
     clock.start();
@@ -99,7 +103,16 @@ bool TRunProgress::ReadDurations(std::chrono::milliseconds budget)
         Job& job = m_jobs.at(m_order[m_nextRead++]);
         // An ended job's length no longer matters, except as part of the
         // average, and the average does well enough without it.
-        if (job.seconds < 0 && job.state != State::Ended) {
+        if (job.seconds < 0 && job.state != State::Ended && TDecoderPipe::Wanted(job.source)) {
+            if (reader) {
+                const quint64 id = m_order[m_nextRead - 1];
+                reader->Read(ReaderProtocol::Verb::Info, job.source, context,
+                             [this, id, generation = m_generation](const ReaderProtocol::TAnswer& a) {
+                                 if (generation == m_generation && a.durationMs > 0)
+                                     SetDuration(id, a.durationMs / 1000.0);
+                             }, TSourceReader::Later);
+            }
+        } else if (job.seconds < 0 && job.state != State::Ended) {
             if (const auto seconds = TAudioDuration::OfFile(job.source))
                 job.seconds = *seconds;
         }

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class QObject;
+class TSourceReader;
+
 #include <chrono>
 #include <cstddef>
 #include <unordered_map>
@@ -42,8 +45,11 @@ public:
     int Percent() const;
 
     // Reads the lengths of sources not read yet, in run order, for about
-    // budget at most; true when none is left to read.
-    bool ReadDurations(std::chrono::milliseconds budget);
+    // budget at most; true when none is left to read. The kinds only TagLib
+    // knows are asked of reader (their lengths come later, while context
+    // lives); without a reader they stay unknown.
+    bool ReadDurations(std::chrono::milliseconds budget, TSourceReader* reader = nullptr,
+                       QObject* context = nullptr);
     // Seconds left after elapsed seconds of the run; -1 while there is too
     // little to go by (less than a second run, or no audio encoded yet).
     int SecondsLeft(double elapsed) const;
@@ -66,6 +72,7 @@ private:
     std::unordered_map<quint64, Job> m_jobs;
     std::vector<quint64> m_order;  // run order, for reading lengths
     std::size_t m_nextRead = 0;
+    quint64 m_generation = 0; // tells the reader's late answers from this run's
     int m_taken = 0;
     int m_ended = 0;
     long long m_runningPercent = 0; // sum over running jobs

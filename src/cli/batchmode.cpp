@@ -13,10 +13,12 @@
 #include "settingsstore.h"
 #include "signalwatcher.h"
 #include "sourcepaths.h"
+#include "sourcereader.h"
 #include "sourcetags.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -103,21 +105,51 @@ struct Jobs
     QHash<quint64, TGivenOutput> given;
     std::vector<int> skipLines; // lines the plan marks to be skipped
     QStringList names;          // each job's source as given
+    // Jobs whose source tags are to be read, with the track a plan gave
+    // them (which the source's own does not override).
+    std::vector<std::pair<quint64, std::optional<quint8>>> wantTags;
 };
 
 TQueueItem* AddJob(Jobs& jobs, const QString& path, const ProgramSettings& settings, int mode)
 {
-    // As the window adds a file: source tags only with the other source kinds.
-    const TSourceTags tags = mode != DecodeMode && settings.AllSourceFormats
-                                 ? TSourceTags::Read(path)
-                                 : TSourceTags();
     TQueueItem* job = jobs.queue.Add();
     // A source that is gone leaves the job without one; the run fails it
     // and the messages name it as given.
     job->SetInputFile(path);
     jobs.names << path;
-    NewJob::Init(*job, settings, NewJob::Fixed(), &tags);
+    NewJob::Init(*job, settings, NewJob::Fixed(), nullptr);
+    // As the window adds a file: source tags only with the other source
+    // kinds, read by the reader helpers (ReadSourceTags).
+    if (mode != DecodeMode && settings.AllSourceFormats)
+        jobs.wantTags.emplace_back(job->Id(), std::nullopt);
     return job;
+}
+
+// The source tags of the jobs that want them, from the reader helpers, as
+// the window gets them: a file that cannot be read keeps its job without.
+void ReadSourceTags(Jobs& jobs, TSourceReader& reader)
+{
+    if (jobs.wantTags.empty())
+        return;
+    QEventLoop loop;
+    QObject::connect(&reader, &TSourceReader::Idle, &loop, &QEventLoop::quit);
+    for (const auto& [id, track] : jobs.wantTags) {
+        TQueueItem* job = jobs.queue.Find(id);
+        reader.Read(ReaderProtocol::Verb::Info, job->InputFile(), &loop,
+                    [job, track = track](const ReaderProtocol::TAnswer& answer) {
+                        if (!answer.readable)
+                            return;
+                        const TSourceTags tags = TSourceTags::From(answer);
+                        NewJob::ApplyTags(*job, NewJob::Fixed(), &tags);
+                        if (track) {
+                            job->SetTrack(*track);
+                            job->AutoTrack = false;
+                        }
+                    },
+                    TSourceReader::Later);
+    }
+    if (reader.Pending() > 0)
+        loop.exec();
 }
 
 int FromSources(Jobs& jobs, const TBatchOptions& o, const ProgramSettings& settings, int mode)
@@ -169,6 +201,8 @@ int FromPlan(Jobs& jobs, const TBatchOptions& o, const ProgramSettings& settings
         // The plan numbered the tracks over the whole library.
         job->SetTrack(line.track);
         job->AutoTrack = false;
+        if (!jobs.wantTags.empty() && jobs.wantTags.back().first == job->Id())
+            jobs.wantTags.back().second = quint8(line.track);
         TGivenOutput out;
         out.path = line.output;
         if (line.overwrite)
@@ -309,6 +343,8 @@ int Main(const QStringList& arguments)
                                                 : FromSources(jobs, o, settings, mode);
     if (loaded != AllDone)
         return loaded;
+    TSourceReader reader;
+    ReadSourceTags(jobs, reader);
 
     if (o.printPlan)
         return PrintPlan(jobs, settings, mode, existing);
@@ -322,6 +358,7 @@ int Main(const QStringList& arguments)
                                              : TConsoleRunView::Style::Lines;
     TConsoleRunView view(jobs.queue, jobs.names, mode, style, stdout);
     TBatchRun run(jobs.queue, settings, view);
+    run.SetSourceReader(&reader);
     run.SetGivenOutputs(jobs.given);
     // As the window: another encoder for demonstrations, tests and the benchmark.
     if (const QString encoder = qEnvironmentVariable("TESSARY_ENCODER"); !encoder.isEmpty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "readerprotocol.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,11 +10,11 @@
 class TQueueItem;
 
 // The tag values a source file already carries (FLAC and Ogg comments,
-// ID3v2 and RIFF INFO, MP4 atoms, APE tags), read with TagLib and put into
-// the job's terms: the year as four digits, the genre as its number in the
-// genre table, the first number of "3/12" as the track. A field the source
-// lacks stays unset. Reading never fails: a damaged or foreign tag reads as
-// no tags at all.
+// ID3v2 and RIFF INFO, MP4 atoms, APE tags), as the reader helper found them
+// (see TSourceReader), put into the job's terms: the year as four digits, the
+// genre as its number in the genre table, the first number of "3/12" as the
+// track. A field the source lacks stays unset; an unreadable file gives no
+// tags at all.
 struct TSourceTags
 {
     std::optional<QString> Title, Artist, Album, Year, Comment;
@@ -24,7 +26,7 @@ struct TSourceTags
         return Title || Artist || Album || Year || Comment || Genre || Track;
     }
 
-    static TSourceTags Read(const QString& path);
+    static TSourceTags From(const ReaderProtocol::TAnswer& answer);
 
     // The genre's number for a name, ignoring case and outer blanks; 255
     // when the table has no such name.
@@ -32,7 +34,7 @@ struct TSourceTags
 };
 
 // The facts about a source's audio that the decoder pipe needs. Zero where
-// the file does not say (or TagLib cannot read it).
+// the file does not say (or the reader cannot read it).
 struct TSourceAudio
 {
     qint64 durationMs = 0;
@@ -40,17 +42,23 @@ struct TSourceAudio
     int sampleRate = 0;
     int channels = 0;
 
-    static TSourceAudio Read(const QString& path);
+    static TSourceAudio From(const ReaderProtocol::TAnswer& answer);
 };
 
 // The picture to embed for a source: its own front cover (else its first
 // picture), or else the first of cover.jpg, folder.jpg, front.jpg and
-// cover.png in its folder, whatever their case. Empty data when none.
+// cover.png in its folder, whatever their case. Empty data and file when none.
 struct TCoverArt
 {
     QByteArray data;
-    QString suffix; // "jpg", "png" or "gif", after the picture's type
+    QString suffix; // "jpg", "png" or "gif", after the picture's own first bytes
     QString file;   // the folder image used, when it came from a file
 
-    static TCoverArt Find(const QString& sourcePath);
+    // The embedded picture of a reader's answer, when it is a JPEG, PNG or
+    // GIF (all lame takes) of at most ReaderProtocol::MaxPicture bytes.
+    static TCoverArt Embedded(const ReaderProtocol::TAnswer& answer);
+    // The folder image for a source; only names are looked at.
+    static TCoverArt InFolder(const QString& sourcePath);
+    // "jpg", "png", "gif" after the image's signature; empty for anything else.
+    static QString ImageKind(const QByteArray& data);
 };

@@ -91,8 +91,12 @@ int main(int argc, char* argv[])
             QObject::connect(poll, &QTimer::timeout, &window, [&window, poll] {
                 if (window.QueueAdder()->IsBusy() || window.QueueKeeper()->IsOpening())
                     return;
+                // The button is enabled once the files' tags are in too.
+                QAction* go = window.findChild<QAction*>(QStringLiteral("acGO"));
+                if (go && !go->isEnabled())
+                    return;
                 poll->deleteLater();
-                if (QAction* go = window.findChild<QAction*>(QStringLiteral("acGO")))
+                if (go)
                     go->trigger();
             });
             poll->start(20);

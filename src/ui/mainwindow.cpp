@@ -22,6 +22,8 @@
 #include "rundesktop.h"
 #include "runlog.h"
 #include "settingsstore.h"
+#include "sourcereader.h"
+#include "sourcetagfiller.h"
 #include "sourcetags.h"
 #include "sourcepaths.h"
 #include "tageditor.h"
@@ -65,8 +67,10 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
     statusBar()->setSizeGripEnabled(false);
     m_runView = std::make_unique<TWindowRunView>(*statusBar(), *m_queueList,
                                                  [this] { return CurrentMode(); }, this);
+    m_reader = new TSourceReader(this);
     m_run = new TBatchRun(m_queue, m_settings, *m_runView, this);
     m_run->setObjectName(QStringLiteral("BatchRun"));
+    m_run->SetSourceReader(m_reader);
     connect(m_run, &TBatchRun::Finished, this, &TMainF::UpdateQueueActions);
     m_log = std::make_unique<TRunLog>();
     m_run->SetLog(m_log.get());
@@ -81,10 +85,24 @@ TMainF::TMainF(QWidget* parent) : QMainWindow(parent)
     connect(m_tagEditor, &TTagEditor::Edited, m_preview, &TOutputPreview::MarkDirty);
     connect(m_modeGroup, &QButtonGroup::idToggled, m_preview, &TOutputPreview::MarkDirty);
     m_adder = new TQueueAdder([this](const QString& path) { AddToQueue(path); }, this);
-    connect(m_adder, &TQueueAdder::BusyChanged, this, [this](bool busy) {
-        m_preview->SetHeld(busy);
+    // An add ends when its files' tags are in as well.
+    m_tagFiller = new TSourceTagFiller(m_queue, *m_reader, this);
+    auto addBusy = [this] {
+        m_preview->SetHeld(m_adder->IsBusy() || m_tagFiller->IsBusy());
         UpdateQueueActions();
+    };
+    connect(m_adder, &TQueueAdder::BusyChanged, this, addBusy);
+    connect(m_tagFiller, &TSourceTagFiller::BusyChanged, this, addBusy);
+    connect(m_tagFiller, &TSourceTagFiller::Applied, this, [this](quint64 id) {
+        if (TQueueItem* job = m_queue.Find(id); job && m_tagEditor->CurrentJob() == job)
+            m_tagEditor->SetCurrentJob(job);
+        m_preview->MarkDirty();
     });
+    connect(m_tagFiller, &TSourceTagFiller::Unreadable, this,
+            [this](quint64 id, const QString& reason) {
+                if (const int line = m_queue.IndexOfId(id); line >= 0)
+                    m_queueList->SetLineFailure(line, TSourceTagFiller::UnreadableText(reason));
+            });
     connect(m_adder, &TQueueAdder::Progress, this,
             [this](int done, int total) { m_runView->ShowAddProgress(done, total); });
 
@@ -211,7 +229,7 @@ int TMainF::CurrentMode() const
 bool TMainF::QueueLocked() const
 {
     return (m_run && m_run->IsRunning()) || (m_adder && m_adder->IsBusy())
-           || (m_keeper && m_keeper->IsOpening());
+           || (m_keeper && m_keeper->IsOpening()) || (m_tagFiller && m_tagFiller->IsBusy());
 }
 
 void TMainF::UpdateQueueActions()
@@ -243,13 +261,18 @@ void TMainF::AddToQueue(const QString& path)
     }
     // Source tags come with the other source kinds: with "Source formats" at
     // 0 a new job is made exactly as before. Decoding mode reads MP3 files,
-    // which have no use for them.
-    const TSourceTags tags = CurrentMode() != DecodeMode && m_settings.AllSourceFormats
-                                 ? TSourceTags::Read(path)
-                                 : TSourceTags();
-    m_queueList->AddToQueue(path, [this, &tags](TQueueItem& job) {
-        NewJob::Init(job, m_settings, m_tagEditor->FixedForNewJobs(), &tags);
+    // which have no use for them. The reader answers later; the job is made
+    // now and gets the tags, through the same steps, when they come.
+    const bool sourceTags = CurrentMode() != DecodeMode && m_settings.AllSourceFormats;
+    const NewJob::Fixed fixed = m_tagEditor->FixedForNewJobs();
+    const TQueueItem* job = m_queueList->AddToQueue(path, [this, &fixed](TQueueItem& job) {
+        NewJob::Init(job, m_settings, fixed, nullptr);
     });
+    if (job && sourceTags) {
+        m_tagFiller->Request(*job, [fixed](TQueueItem& job, const TSourceTags* tags) {
+            NewJob::ApplyTags(job, fixed, tags);
+        });
+    }
 }
 
 QStringList TMainF::AddSources(const QStringList& paths)

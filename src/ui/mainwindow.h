@@ -29,6 +29,8 @@ class TQueueKeeper;
 class TQueueList;
 class TRunDesktop;
 class TRunLog;
+class TSourceReader;
+class TSourceTagFiller;
 class TTagEditor;
 class TUpDown;
 class TWindowRunView;
@@ -51,6 +53,9 @@ public:
     TRunDesktop* Desktop() const { return m_desktop; }
     // The "Журнал" window, opened by "О&чередь → &Журнал..." (null until then).
     TLogWindow* LogWindow() const;
+    // The reader helpers every look inside a source goes through.
+    TSourceReader* SourceReader() const { return m_reader; }
+    TSourceTagFiller* SourceTagFiller() const { return m_tagFiller; }
     int CurrentMode() const;
     TQueueKeeper* QueueKeeper() const { return m_keeper; }
 
@@ -174,6 +179,8 @@ private:
     TQueueAdder* m_adder = nullptr;
     TQueueKeeper* m_keeper = nullptr;
     bool m_closingBySignal = false;
+    TSourceReader* m_reader = nullptr;
+    TSourceTagFiller* m_tagFiller = nullptr;
     QPointer<THelpWindow> m_help;
     std::unique_ptr<TRunLog> m_log;
     TRunDesktop* m_desktop = nullptr;

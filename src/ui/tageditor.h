@@ -47,6 +47,7 @@ public:
     // What the editor holds for new jobs, for NewJob::Init.
     NewJob::Fixed FixedForNewJobs();
 
+
     // The genre number of a name as the genre box shows it: its index in
     // GenreNames (exact comparison), or 255 when it names no genre.
     static quint8 GenreIndexOf(const QString& name);

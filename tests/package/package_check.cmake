@@ -31,6 +31,7 @@ endif()
 foreach(path
     ./usr/bin/tessary
     ./usr/bin/tessary-batch
+    ./usr/libexec/tessary/tessary-reader
     ./usr/share/applications/tessary.desktop
     ./usr/share/icons/hicolor/128x128/apps/tessary.png
     ./usr/share/metainfo/org.morvane.tessary.metainfo.xml

@@ -16,6 +16,7 @@
 #include "queuelist.h"
 #include "settingsstore.h"
 #include "sourcefixture.h"
+#include "sourcetagfiller.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -89,6 +90,9 @@ std::optional<double> NoiseFloor(const QString& audio, const QString& scratch, i
 }
 
 } // namespace
+// Tags come from the reader helper after the files are queued.
+#define WAIT_FOR_TAGS() \
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->SourceTagFiller()->IsBusy(), 30000)
 
 class TstSources final : public QObject
 {
@@ -229,6 +233,7 @@ void TstSources::encodes()
              QStringLiteral("Файлы: *.wav;*.flac;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.m4a;*.wv"));
 
     QCOMPARE(m_window->AddSources({source}), QStringList());
+    WAIT_FOR_TAGS();
     QCOMPARE(m_window->Queue().Count(), 1);
     const TQueueItem* job = m_window->Queue().Items(0);
     QCOMPARE(job->Title(), given.title);
@@ -294,6 +299,7 @@ void TstSources::parallelPipes()
     m_window->Settings().ParallelJobs = 3;
     m_window->Settings().DeleteAfterProcess = true;
     m_window->AddSources(sources);
+    WAIT_FOR_TAGS();
     QCOMPARE(m_window->Queue().Count(), kinds.size());
     Go();
     auto* list = Child<TQueueList>("QueueLst");
@@ -330,6 +336,7 @@ void TstSources::stopNowEndsDecoders()
     m_window->BatchRun()->SetEncoderProgram(fake);
     m_window->BatchRun()->SetStopGrace(std::chrono::milliseconds(200));
     m_window->AddSources(sources);
+    WAIT_FOR_TAGS();
     Child<QAbstractButton>("GoBtn")->click();
     QTRY_COMPARE(QDir(Target()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     Child<QAbstractButton>("CancelBtn")->click();
@@ -357,6 +364,7 @@ void TstSources::fixedValuesWin()
     Child<QCheckBox>("TitleFixCB")->setChecked(true);
     Child<QCheckBox>("TrackFixCB")->setChecked(true);
     m_window->AddSources({source});
+    WAIT_FOR_TAGS();
     QCOMPARE(m_window->Queue().Count(), 1);
     const TQueueItem* job = m_window->Queue().Items(0);
     QCOMPARE(job->Title(), QStringLiteral("Своё название"));
@@ -382,6 +390,7 @@ void TstSources::damagedSourceFails()
     StartWindow(true);
     m_window->Settings().DeleteAfterProcess = true;
     m_window->AddSources({bad, good});
+    WAIT_FOR_TAGS();
     QCOMPARE(m_window->Queue().Count(), 2);
     Go();
     auto* list = Child<TQueueList>("QueueLst");
@@ -407,6 +416,7 @@ void TstSources::missingDecoder()
     StartWindow(true);
     m_window->BatchRun()->SetDecoderProgram(Work(QStringLiteral("no-such-ffmpeg")));
     m_window->AddSources({source, wav});
+    WAIT_FOR_TAGS();
     Go();
     auto* list = Child<TQueueList>("QueueLst");
     QVERIFY(!list->IsLineChecked(0));
@@ -425,6 +435,7 @@ void TstSources::coverArt()
     QVERIFY(TestUtil::WriteFile(Work(QStringLiteral("Cover.png")), png));
     StartWindow(true, true);
     m_window->AddSources({source});
+    WAIT_FOR_TAGS();
     Go();
     TagLib::MPEG::File file(QFile::encodeName(Target() + QStringLiteral("/a.mp3")).constData());
     QVERIFY(file.isValid() && file.ID3v2Tag());
@@ -452,6 +463,7 @@ void TstSources::dropOnQueue()
     // Files in the dropped order, a folder's files sorted as the file list
     // sorts them, its sub-folders after; text files and duplicates left out.
     DropOn(viewport, {first, single, folder, first});
+    WAIT_FOR_TAGS();
     // The file list sorts names as text: "10" before "2".
     QCOMPARE(QueuedPaths(), (QStringList{first, single, folder + "/10.flac", folder + "/2.flac",
                                          folder + "/cd2/1.ogg"}));
@@ -462,6 +474,7 @@ void TstSources::dropOnQueue()
     Child<QAbstractButton>("GoBtn")->click();
     QVERIFY(m_window->BatchRun()->IsRunning());
     DropOn(viewport, {late});
+    WAIT_FOR_TAGS();
     QCOMPARE(m_window->Queue().Count(), 5);
     m_window->BatchRun()->Cancel();
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->BatchRun()->IsRunning(), 60000);
@@ -474,10 +487,12 @@ void TstSources::dropOnTree()
     StartWindow(true);
     auto* list = Child<TNewFileListBox>("FileList");
     DropOn(Child<TFolderTree>("shDirs")->viewport(), {folder});
+    WAIT_FOR_TAGS();
     QTRY_COMPARE(list->Directory(), folder + u'/');
     QTRY_COMPARE(list->Count(), 1);
     // A dropped file shows its folder.
     DropOn(Child<TFolderTree>("shDirs")->viewport(), {m_work->filePath(QStringLiteral("out"))});
+    WAIT_FOR_TAGS();
     QTRY_COMPARE(list->Directory(), Target() + u'/');
 }
 
@@ -496,6 +511,7 @@ void TstSources::defaultListsOnlyWav()
     QVERIFY(SourceFixture::Make(other + QStringLiteral("/x.opus"), QStringLiteral("opus"), {}, 0.2));
     auto* list = Child<TNewFileListBox>("FileList");
     DropOn(Child<TFolderTree>("shDirs")->viewport(), {other});
+    WAIT_FOR_TAGS();
     QTRY_COMPARE(list->Directory(), other + u'/');
     auto* hint = list->findChild<TEmptyHint*>();
     QVERIFY(hint);
@@ -503,10 +519,12 @@ void TstSources::defaultListsOnlyWav()
     QVERIFY2(hint->Text().contains(QStringLiteral("«Сжимать также FLAC, Ogg, Opus, AIFF, M4A, WavPack»")),
              qPrintable(hint->Text()));
     DropOn(Child<TFolderTree>("shDirs")->viewport(), {Target()});
+    WAIT_FOR_TAGS();
     QTRY_COMPARE(list->Directory(), Target() + u'/');
     QCOMPARE(hint->Text(), QStringLiteral("В этой папке нет файлов *.wav"));
 
     QCOMPARE(m_window->AddSources({flac, wav}), QStringList{flac});
+    WAIT_FOR_TAGS();
     // With the setting off a job is made as before: no tags from the source.
     const TQueueItem* job = m_window->Queue().Items(0);
     QVERIFY(job->Title().isEmpty());
@@ -514,6 +532,7 @@ void TstSources::defaultListsOnlyWav()
 
     // Switched on in the preferences, the list shows the other kinds at once.
     DropOn(Child<TFolderTree>("shDirs")->viewport(), {other});
+    WAIT_FOR_TAGS();
     QTRY_COMPARE(list->Directory(), other + u'/');
     E2E::TModalAnswer<TPrefF> answer([](TPrefF* dialog) {
         Find<QCheckBox>(dialog, QStringLiteral("SourceFormatsCB"))->click();
