@@ -305,6 +305,7 @@ void TstSettings::load_data()
               s.PauseBetweenJobs = 3;
               s.AllSourceFormats = false;
               s.EmbedCoverArt = false;
+              s.NotifyAtEnd = true;
           }));
     loads("earlier format without the optional values", Compose(EarlierLines()), earlier);
     loads("source formats out of range", Compose(With(stored, "Source formats", "dword:00000002")),
@@ -321,6 +322,7 @@ void TstSettings::load_data()
               s.ExistingOutput = TExistingOutput::Skip;
               s.AllSourceFormats = false;
               s.EmbedCoverArt = false;
+              s.NotifyAtEnd = true;
           }));
     loads("show output names as text", Compose(With(stored, "Show output names", "\"0\"")),
           Changed([](ProgramSettings& s) { s.ShowOutputNames = true; }));
