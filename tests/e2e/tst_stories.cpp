@@ -52,7 +52,7 @@ const QStringList SettingNames = {
     "Output artist folder format", "Output album folder format", "Create sub folders",
     "Delete after process", "Delete from queue", "Folder", "Show output names",
     "Existing output", "Parallel jobs", "Pause between jobs", "Source formats",
-    "Embed cover art"};
+    "Embed cover art", "Notify at end"};
 
 } // namespace
 
