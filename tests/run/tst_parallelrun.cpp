@@ -247,7 +247,7 @@ void TstParallelRun::secondCancelStopsEncoders_data()
 // The second cancel of a run stops the running encoders at once: their
 // temporaries go, their sources stay (though sources are to be deleted),
 // their lines stay unchecked and say why, no other job starts, and the run
-// ends through its end step.
+// ends through its end step, saying it was stopped.
 void TstParallelRun::secondCancelStopsEncoders()
 {
     QFETCH(int, slots);
@@ -277,7 +277,9 @@ void TstParallelRun::secondCancelStopsEncoders()
 
     // One at a time the first cancel shows nothing; with more, it tells
     // what the run waits for.
-    QStringList expected = Expand(slots == 1 ? QStringLiteral("P0 D") : QStringLiteral("P0 P1 D"));
+    // The end says the run was stopped and how many jobs were cut off.
+    QStringList expected = Expand(slots == 1 ? QStringLiteral("P0") : QStringLiteral("P0 P1"));
+    expected << TBatchRun::StoppedText(slots);
     if (slots > 1)
         expected.insert(slots, TBatchRun::WaitingText());
     QCOMPARE(m_view->statuses, expected);

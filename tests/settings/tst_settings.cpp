@@ -327,6 +327,7 @@ void TstSettings::load_data()
               s.ReplayGain = TReplayGain::Off;
               s.KeepQueue = false;
               s.QueueFolder.clear();
+              s.NotifyAtEnd = true;
           }));
     loads("earlier format without the optional values", Compose(EarlierLines()), earlier);
     loads("source formats out of range", Compose(With(stored, "Source formats", "dword:00000002")),
@@ -352,6 +353,7 @@ void TstSettings::load_data()
               s.ReplayGain = TReplayGain::Off;
               s.KeepQueue = false;
               s.QueueFolder.clear();
+              s.NotifyAtEnd = true;
           }));
     loads("keep queue as text", Compose(With(stored, "Keep queue", "\"1\"")),
           Changed([](ProgramSettings& s) { s.KeepQueue = false; }));
