@@ -275,7 +275,8 @@ void TstBatchMode::queueFileRunsItsJobs()
         job->RestoreInputFile(source);
         job->SetTitle(QStringLiteral("Песня %1").arg(QLatin1String(name)));
     }
-    c.lines = {TQueueLine{true}, TQueueLine{}};
+    c.lines.resize(2);
+    c.lines[0].processed = true;
     const QString queueFile = home.Path(QStringLiteral("saved.tessary-queue"));
     QVERIFY(TestUtil::WriteFile(queueFile, TQueueFile::Write(c)));
 
