@@ -449,7 +449,8 @@ QString TBatchRun::SpaceShortage(const TQueueItem& job, int mode)
     double seconds = m_progress.Seconds(job.Id());
     if (seconds < 0)
         seconds = TAudioDuration::OfFile(job.InputFile()).value_or(-1.0);
-    const qint64 needed = OutputSize::Expected(job, mode, seconds);
+    const qint64 needed =
+        OutputSize::Expected(job, mode, seconds, QFileInfo(job.InputFile()).size());
     // The jobs running into the same file system may still need theirs.
     qint64 pending = 0;
     for (auto it = m_expected.cbegin(); it != m_expected.cend(); ++it) {

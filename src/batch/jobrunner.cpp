@@ -189,6 +189,8 @@ void TJobRunner::Judge(const TEncoderProcess::Result& result, bool decoderOutliv
         }
     }
     if (reason.isEmpty() && m_verified) {
+        // The commands and last lines go with the verdict into the log.
+        m_judged = outcome;
         Verify();
         return;
     }
@@ -217,7 +219,7 @@ void TJobRunner::Verify()
 
 void TJobRunner::OnVerified(const QString& reason)
 {
-    Outcome outcome;
+    Outcome outcome = m_judged;
     if (m_stopping) {
         outcome.stopped = true;
         outcome.reason = tr("Прервано");

@@ -136,6 +136,7 @@ private:
     bool m_verified = false;
     int m_mode = 0;
     TOutputCheck* m_check = nullptr; // a child
+    Outcome m_judged; // what the encoder's end gave, while its output is checked
     std::chrono::milliseconds m_stallLimit{0};
     std::chrono::milliseconds m_stallGrace{1000};
     QTimer* m_stallTimer = nullptr;

@@ -15,10 +15,13 @@ int VbrTypicalKbps(int quality)
     return kbps[qBound(0, quality, 9)];
 }
 
-qint64 Expected(const TQueueItem& job, int mode, double seconds)
+qint64 Expected(const TQueueItem& job, int mode, double seconds, qint64 sourceBytes)
 {
-    if (seconds < 0)
+    if (seconds < 0) {
+        if (mode != DecodeMode && sourceBytes >= 0)
+            return qMin(FixedReserve, sourceBytes * 10 + TagRoom);
         return FixedReserve;
+    }
     double bytesPerSecond = 0;
     if (mode == DecodeMode) {
         bytesPerSecond = 48000.0 * 2 * 2;

@@ -17,8 +17,10 @@ constexpr qint64 FixedReserve = 64LL * 1024 * 1024;
 // Tags and a cover picture.
 constexpr qint64 TagRoom = 64 * 1024;
 
-// seconds < 0: not known.
-qint64 Expected(const TQueueItem& job, int mode, double seconds);
+// seconds < 0: not known. Then an encoded source of sourceBytes (when
+// known) needs at most ten times its size: even a 32 kbit/s source becomes
+// no more than a 320 kbit/s MP3; the fixed reserve is the most asked.
+qint64 Expected(const TQueueItem& job, int mode, double seconds, qint64 sourceBytes = -1);
 // The typical kbit/s of VBR quality 0 to 9 (values beyond 9 count as 9).
 int VbrTypicalKbps(int quality);
 

@@ -292,7 +292,7 @@ void TstFaults::damagedSettingsFile()
     m_window->close();
     QVERIFY(!box.Answered());
     QVERIFY(TestUtil::ReadFile(m_home.SettingsFile()).startsWith("REGEDIT4\n"));
-    QCOMPARE(E2E::ReadRegValues(m_home.SettingsFile()).size(), 28); // 21 values and 7 optional ones
+    QCOMPARE(E2E::ReadRegValues(m_home.SettingsFile()).size(), 33); // 21 values and 12 optional ones
     m_window.reset();
     m_window = std::make_unique<TMainF>();
     QVERIFY(m_window->Settings() == ProgramSettings());

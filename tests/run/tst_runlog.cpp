@@ -88,7 +88,10 @@ void TstRunLog::lameRunLogged()
     const QString good = m_dir->filePath(QStringLiteral("in/good song.wav"));
     const QString bad = m_dir->filePath(QStringLiteral("in/bad.wav"));
     QVERIFY(TestUtil::WriteWav(good, 0.3));
-    QVERIFY(TestUtil::WriteWav(bad, 0.3, 44100, 3)); // lame takes one or two channels
+    // Cut off after its header was written: lame encodes what is there and
+    // ends well, and the run's check of the output fails the job.
+    QVERIFY(TestUtil::WriteWav(bad, 0.6));
+    QVERIFY(QFile::resize(bad, QFileInfo(bad).size() / 2));
     TQueueItem* ok = AddJob(good);
     TQueueItem* broken = AddJob(bad);
     QVERIFY(Run());

@@ -273,6 +273,7 @@ void TstSources::quietSourceKeepsItsDepth()
     QVERIFY(SourceFixture::Make(source, QStringLiteral("flac"), {}, 1.5, 48000, 24, -30));
     StartWindow(true);
     m_window->AddSources({source});
+    WAIT_FOR_TAGS();
     Go();
     auto* list = Child<TQueueList>("QueueLst");
     QVERIFY2(list->IsLineChecked(0), qPrintable(list->item(0)->toolTip()));
