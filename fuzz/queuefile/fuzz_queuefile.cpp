@@ -4,24 +4,14 @@
 // jobs, lines and current line, and writing that again gives the same bytes.
 
 #include "fuzzinput.h"
+#include "jobfields.h"
 #include "queuefile.h"
 
 #include <QStringList>
 
 namespace {
 
-QStringList Fields(const TQueueItem* j)
-{
-    QStringList f{j->Title(), j->Artist(), j->Album(), j->Year(), j->Comment(),
-                  j->InputFile(), j->OutputFile(), j->OutputDir()};
-    for (int v : {int(j->Track()), int(j->Genre()), int(j->Id3v1()), int(j->Id3v2()),
-                  int(j->ABitrate()), int(j->Algorithm()), int(j->Frequency()),
-                  int(j->MinBitrate()), int(j->MaxBitrate()), int(j->Quality()),
-                  int(j->VBRQuality()), int(j->KeepFreq()), int(j->Mode()), int(j->VBRNew()),
-                  int(j->Copyrighted()), int(j->CRCs()), int(j->NonOriginal()), int(j->AutoTrack)})
-        f << QString::number(v);
-    return f;
-}
+using TestUtil::Fields;
 
 void CheckJob(const TQueueItem* j)
 {
